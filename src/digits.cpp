@@ -1,0 +1,50 @@
+// Placing and scoring the digits 1, 2, ... 9, 0.
+#include <cstdlib>
+#include <ctime>
+
+#include "game.h"
+
+namespace
+{
+
+bool under_snake(int x, int y)
+{
+    bool hit = false;
+    for (std::size_t i = 0; i < snakex.size(); ++i) {
+        if (snakex[i] == x && snakey[i] == y) {
+            hit = true;
+        }
+    }
+    return hit;
+}
+
+} // namespace
+
+void newpointnumber()
+{
+    point_run = point_run + 1;
+    score = score + point_number * point_run; // the digit just eaten, times how many came so far
+    point_number = (point_number + 1) % 10;
+
+    // Search before the eaten digit's cell is blanked, so that cell counts as
+    // taken and the new digit never lands under the head that just ate.
+    bool found = false;
+    int x = 0;
+    int y = 0;
+    std::srand(static_cast<unsigned>(std::time(nullptr)));
+    while (!found) {
+        x = std::rand() % (static_cast<int>(map[0].size()) - 2) + 1;
+        y = std::rand() % (static_cast<int>(map.size()) - 2) + 1;
+        if (map[y].compare(x, 1, " ") == 0) {
+            found = !under_snake(x, y);
+        }
+    }
+
+    // Before the first digit there is no old one: (0, 0) is the wall corner.
+    if (point_number != 1) {
+        map[point_number_y][point_number_x] = ' ';
+    }
+    map[y][x] = static_cast<char>('0' + point_number);
+    point_number_x = x;
+    point_number_y = y;
+}

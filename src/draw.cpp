@@ -1,0 +1,28 @@
+#include "draw.h"
+
+#include <curses.h>
+
+#include "game.h"
+
+// Every text goes through "%s": the playfield is data, never a format.
+void drawmap()
+{
+    for (int i = 0; i < mapheight; ++i) {
+        mvprintw(i, 0, "%s", map[i].c_str());
+        printw("\n");
+    }
+    for (std::size_t i = 0; i < snakex.size(); ++i) {
+        mvprintw(snakey[i], snakex[i], "%s", SNAKEGFX.c_str());
+    }
+}
+
+void drawscore()
+{
+    const int row = mapheight + 1; // one blank row under the playfield
+    const std::string lives_text = "Lives: " + to_string(lives);
+    const std::string score_text = "Score: " + to_string(score);
+    const std::string head_text = "x:" + to_string(snakex[0]) + " y:" + to_string(snakey[0]);
+    mvprintw(row, 1, "%s", lives_text.c_str());
+    mvprintw(row, 11, "%s", score_text.c_str());
+    mvprintw(row, 69, "%s", head_text.c_str());
+}

@@ -1,0 +1,60 @@
+// The game's state and rules: the playfield, the snake, the digits and the
+// one step function that advances a game. Nothing here touches the terminal.
+#pragma once
+
+#include <string>
+#include <vector>
+
+static_assert(sizeof(int) == 4, "the game's integers are 32-bit");
+
+// Playfield size, and the key that quits.
+extern const int mapwidth;
+extern const int mapheight;
+extern const int KEY_ESC;
+
+// Key codes as the curses keypad delivers them. Named apart from the curses
+// macros (KEY_UP...) so that the front end can include both.
+inline constexpr int ARROW_DOWN = 258;
+inline constexpr int ARROW_UP = 259;
+inline constexpr int ARROW_LEFT = 260;
+inline constexpr int ARROW_RIGHT = 261;
+inline constexpr int NO_KEY = -1; // what a read returns when no key waits
+
+// What one tick of movechar() came to.
+inline constexpr int MOVE_CONTINUE = 0;
+inline constexpr int MOVE_DIED = 1;
+inline constexpr int MOVE_QUIT = 2;
+inline constexpr int MOVE_WON = 3;
+
+// One-character glyphs of the wall and of a snake segment.
+extern const std::string WALL;
+extern const std::string SNAKEGFX;
+
+// The playfield: walls, blanks and the one digit. Never the snake.
+extern std::vector<std::string> map;
+
+// The snake, head first: segment i is at (snakex[i], snakey[i]).
+extern std::vector<int> snakex;
+extern std::vector<int> snakey;
+extern int snakelength; // the length the snake grows to
+extern int movx;        // step per tick: exactly one of movx, movy is +-1
+extern int movy;
+
+extern int lives;
+extern int score;
+extern int snakespeed; // pause per tick, in milliseconds
+
+// The digit on the board, its cell, and how many digits were placed so far.
+extern int point_number;
+extern int point_run;
+extern int point_number_x;
+extern int point_number_y;
+
+// Fills the empty playfield with its walls and blank interior. Once per run.
+void loadmap();
+
+// Scores the digit just eaten and puts the next one on a free interior cell.
+void newpointnumber();
+
+// Advances the game by one tick with the key read last; returns a MOVE_ code.
+int movechar(int key);

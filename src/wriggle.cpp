@@ -1,0 +1,82 @@
+// wriggle: the snake game's main loop. One tick moves the snake, shows a
+// banner if it died or won, repaints the whole screen, sleeps and reads at
+// most one key.
+#include <curses.h>
+
+#include "draw.h"
+#include "game.h"
+#include "platform.h"
+
+namespace
+{
+
+// Long enough for an arrow key's escape sequence to arrive whole, short
+// enough that a lone Escape quits at once.
+constexpr int escape_delay_ms = 25;
+constexpr int banner_pause_ms = 3000;
+
+const char* const death_banner[] = {"*************", "* You died! *", "*************"};
+const char* const win_banner[] = {"************", "* You win! *", "************"};
+
+void show_banner(const char* const (&lines)[3], int column)
+{
+    for (int i = 0; i < 3; ++i) {
+        mvprintw(10 + i, column, "%s", lines[i]);
+    }
+    refresh();
+    pause_ms(banner_pause_ms);
+}
+
+void restart_snake()
+{
+    snakex.clear();
+    snakey.clear();
+    snakex.push_back(3);
+    snakey.push_back(3);
+    snakelength = 5;
+    movx = 1;
+    movy = 0;
+}
+
+} // namespace
+
+int main()
+{
+    loadmap();
+    newpointnumber();
+
+    watch_for_stop();
+    initscr();
+    noecho();
+    cbreak(); // keys must arrive as they are typed, not after Enter
+    keypad(stdscr, TRUE);
+    nodelay(stdscr, TRUE);
+    set_escdelay(escape_delay_ms);
+
+    int outcome = MOVE_CONTINUE;
+    int key = ERR;
+    while (outcome == MOVE_CONTINUE && !stop_requested()) {
+        outcome = movechar(key);
+        if (outcome == MOVE_DIED) {
+            show_banner(death_banner, 34);
+            lives -= 1;
+            if (lives > 0) {
+                outcome = MOVE_CONTINUE;
+                restart_snake();
+            }
+        } else if (outcome == MOVE_WON) {
+            show_banner(win_banner, 35);
+        }
+
+        clear();
+        drawmap();
+        drawscore();
+        refresh();
+        pause_ms(snakespeed);
+        key = wgetch(stdscr);
+    }
+
+    endwin();
+    finish_stop();
+    return 0;
+}

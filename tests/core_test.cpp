@@ -1,0 +1,172 @@
+#include <gtest/gtest.h>
+
+#include "fresh_game.h"
+
+namespace
+{
+
+class Core : public ::testing::Test
+{
+  protected:
+    void SetUp() override { fresh_game(); }
+
+    static void set_snake(std::vector<int> xs, std::vector<int> ys, int mx, int my)
+    {
+        snakex = std::move(xs);
+        snakey = std::move(ys);
+        snakelength = static_cast<int>(snakex.size());
+        movx = mx;
+        movy = my;
+    }
+};
+
+TEST(Playfield, IsWalledAndEmptyInside)
+{
+    map.assign(mapheight, std::string());
+    loadmap();
+    ASSERT_EQ(map.size(), 22u);
+    for (const std::string& row : map) {
+        ASSERT_EQ(row.size(), 80u);
+    }
+    EXPECT_EQ(map[0], std::string(80, '*'));
+    EXPECT_EQ(map[21], std::string(80, '*'));
+    for (int y = 1; y <= 20; ++y) {
+        EXPECT_EQ(map[y], "*" + std::string(78, ' ') + "*") << "row " << y;
+    }
+}
+
+TEST_F(Core, FirstDigitLandsOnTheOnlyCellFreeOfWallAndSnake)
+{
+    // Fill the interior so that two blank cells remain: one under the
+    // snake's tail, which must be refused, and one truly free.
+    for (int y = 1; y <= 20; ++y) {
+        for (int x = 1; x <= 78; ++x) {
+            map[y][x] = '#';
+        }
+    }
+    set_snake({10, 11, 12}, {5, 5, 5}, -1, 0);
+    map[5][12] = ' '; // under the tail
+    map[17][60] = ' ';
+
+    newpointnumber();
+
+    EXPECT_EQ(map[17][60], '1');
+    EXPECT_EQ(map[5][12], ' ');
+    EXPECT_EQ(map[0][0], '*') << "no previous digit: the corner stays a wall";
+    EXPECT_EQ(point_number, 1);
+    EXPECT_EQ(point_run, 1);
+    EXPECT_EQ(score, 0);
+    EXPECT_EQ(point_number_x, 60);
+    EXPECT_EQ(point_number_y, 17);
+}
+
+TEST_F(Core, DigitsComeInOrderAndScoreByTheTable)
+{
+    const int expected_score[] = {2, 8, 20, 40, 70, 112, 168, 240, 330};
+    newpointnumber();
+    for (int eaten = 1; eaten <= 9; ++eaten) {
+        ASSERT_EQ(point_number, eaten);
+        const int old_x = point_number_x;
+        const int old_y = point_number_y;
+        newpointnumber();
+        EXPECT_EQ(score, expected_score[eaten - 1]) << "after eating " << eaten;
+        EXPECT_EQ(point_number, (eaten + 1) % 10);
+        EXPECT_EQ(map[old_y][old_x], ' ') << "the eaten digit's cell is blanked";
+        EXPECT_EQ(map[point_number_y][point_number_x], '0' + point_number);
+        EXPECT_FALSE(point_number_x == old_x && point_number_y == old_y);
+    }
+    int digits = 0;
+    for (const std::string& row : map) {
+        for (char c : row) {
+            digits += (c >= '0' && c <= '9') ? 1 : 0;
+        }
+    }
+    EXPECT_EQ(digits, 1);
+}
+
+TEST_F(Core, EscapeQuitsBeforeAnyCollision)
+{
+    set_snake({78}, {5}, 1, 0); // the wall is straight ahead
+    EXPECT_EQ(movechar(KEY_ESC), MOVE_QUIT);
+    EXPECT_EQ(snakex, std::vector<int>{78});
+    EXPECT_EQ(movx, 1);
+}
+
+TEST_F(Core, ReversalsAreRefusedOnTheirOwnAxis)
+{
+    struct Case {
+        int mx, my, key, want_mx, want_my;
+    };
+    const Case cases[] = {
+        {1, 0, ARROW_LEFT, 1, 0},   {-1, 0, ARROW_RIGHT, -1, 0}, {0, 1, ARROW_UP, 0, 1},
+        {0, -1, ARROW_DOWN, 0, -1}, {1, 0, ARROW_UP, 0, -1},     {0, 1, ARROW_LEFT, -1, 0},
+        {0, -1, ARROW_RIGHT, 1, 0}, {-1, 0, ARROW_DOWN, 0, 1},   {1, 0, 'x', 1, 0},
+        {0, 1, NO_KEY, 0, 1},
+    };
+    for (const Case& c : cases) {
+        fresh_game();
+        set_snake({40}, {10}, c.mx, c.my);
+        snakelength = 5;
+        ASSERT_EQ(movechar(c.key), MOVE_CONTINUE);
+        EXPECT_EQ(movx, c.want_mx) << "key " << c.key;
+        EXPECT_EQ(movy, c.want_my) << "key " << c.key;
+        EXPECT_EQ(snakex[0], 40 + c.want_mx);
+        EXPECT_EQ(snakey[0], 10 + c.want_my);
+    }
+}
+
+TEST_F(Core, CollisionsLeaveEverythingAsItWas)
+{
+    // A square of four segments; the head at (10,5) turns down onto the tail.
+    set_snake({10, 11, 11, 10}, {5, 5, 6, 6}, -1, 0);
+    const auto xs = snakex;
+    const auto ys = snakey;
+    const auto field = map;
+    EXPECT_EQ(movechar(ARROW_DOWN), MOVE_DIED) << "the tail's cell is deadly though it would move";
+    EXPECT_EQ(snakex, xs);
+    EXPECT_EQ(snakey, ys);
+    EXPECT_EQ(snakelength, 4);
+    EXPECT_EQ(map, field);
+    EXPECT_EQ(movy, 1) << "the turn itself was taken";
+
+    set_snake({1}, {4}, 0, 1);
+    EXPECT_EQ(movechar(ARROW_LEFT), MOVE_DIED) << "turning into the wall";
+    EXPECT_EQ(snakex, std::vector<int>{1});
+    EXPECT_EQ(map, field);
+}
+
+TEST_F(Core, EatingGrowsTheSnakeOneSegmentPerTick)
+{
+    set_snake({10, 9, 8, 7, 6}, {5, 5, 5, 5, 5}, 1, 0);
+    snakelength = 5;
+    place_digit(3, 11, 5);
+    const int expected_segments[] = {5, 6, 7, 8, 8, 8};
+    for (int segments : expected_segments) {
+        ASSERT_EQ(movechar(NO_KEY), MOVE_CONTINUE);
+        EXPECT_EQ(static_cast<int>(snakex.size()), segments);
+    }
+    EXPECT_EQ(snakelength, 8);
+    EXPECT_EQ(point_number, 4);
+    EXPECT_EQ(score, 12);
+    EXPECT_EQ(map[5][11], ' ');
+}
+
+TEST_F(Core, ZeroWinsWithoutGrowing)
+{
+    set_snake({10, 9}, {5, 5}, 1, 0);
+    place_digit(0, 11, 5);
+    EXPECT_EQ(movechar(NO_KEY), MOVE_WON);
+    EXPECT_EQ(snakex[0], 11);
+    EXPECT_EQ(snakelength, 2);
+    EXPECT_EQ(map[5][11], '0');
+}
+
+TEST_F(Core, FreshSnakeGrowsToFiveSegments)
+{
+    for (int tick = 1; tick <= 6; ++tick) {
+        ASSERT_EQ(movechar(NO_KEY), MOVE_CONTINUE);
+        EXPECT_EQ(static_cast<int>(snakex.size()), std::min(tick + 1, 5));
+    }
+}
+
+} // namespace
