@@ -7,7 +7,9 @@ if(WIN32)
   # side. The DLL's import library is of no use to a player.
   install(TARGETS wriggle RUNTIME DESTINATION .)
   install(TARGETS curses RUNTIME DESTINATION . ARCHIVE DESTINATION lib EXCLUDE_FROM_ALL)
-  install(FILES packaging/README-windows.txt DESTINATION .)
+  # The read-me with Windows line ends, for any Windows text editor.
+  configure_file(packaging/README-windows.txt README-windows.txt @ONLY NEWLINE_STYLE CRLF)
+  install(FILES ${CMAKE_CURRENT_BINARY_DIR}/README-windows.txt DESTINATION .)
   return()
 endif()
 
