@@ -1,0 +1,159 @@
+#include "game_screen.h"
+
+#include <array>
+#include <cstdio>
+#include <queue>
+
+namespace term
+{
+
+namespace
+{
+
+constexpr int field_rows = 22;
+constexpr int field_cols = 80;
+
+bool free_cell(const PtyTerminal& t, Cell c)
+{
+    if (c.x <= 0 || c.y <= 0 || c.x >= field_cols - 1 || c.y >= field_rows - 1) {
+        return false;
+    }
+    const char ch = t.at(c.y, c.x);
+    return ch != '*' && ch != '@';
+}
+
+struct Step {
+    Cell delta;
+    Key key;
+};
+constexpr std::array<Step, 4> steps{
+    {{{0, -1}, Key::up}, {{0, 1}, Key::down}, {{-1, 0}, Key::left}, {{1, 0}, Key::right}}};
+
+// Breadth-first distances from `from` over free cells.
+std::vector<int> distances(const PtyTerminal& t, Cell from)
+{
+    std::vector<int> dist(field_rows * field_cols, -1);
+    std::queue<Cell> todo;
+    dist[from.y * field_cols + from.x] = 0;
+    todo.push(from);
+    while (!todo.empty()) {
+        const Cell c = todo.front();
+        todo.pop();
+        for (const Step& s : steps) {
+            const Cell n{c.x + s.delta.x, c.y + s.delta.y};
+            if (free_cell(t, n) && dist[n.y * field_cols + n.x] < 0) {
+                dist[n.y * field_cols + n.x] = dist[c.y * field_cols + c.x] + 1;
+                todo.push(n);
+            }
+        }
+    }
+    return dist;
+}
+
+} // namespace
+
+std::optional<Status> status_line(const PtyTerminal& t)
+{
+    const std::string line = t.row(23);
+    Status s{};
+    char tail = 0;
+    if (std::sscanf(line.c_str() + 1, "Lives: %d", &s.lives) != 1 ||
+        std::sscanf(line.c_str() + 11, "Score: %d", &s.score) != 1 ||
+        std::sscanf(line.c_str() + 69, "x:%d y:%d%c", &s.head.x, &s.head.y, &tail) != 3 || tail != ' ') {
+        return std::nullopt;
+    }
+    return s;
+}
+
+std::optional<Status> read_status(const PtyTerminal& t)
+{
+    const std::optional<Status> s = status_line(t);
+    if (!s) {
+        return s;
+    }
+    const std::string item = "x:" + std::to_string(s->head.x) + " y:" + std::to_string(s->head.y);
+    if (t.cursor_row() != 23 || t.cursor_col() != 69 + static_cast<int>(item.size())) {
+        return std::nullopt;
+    }
+    return s;
+}
+
+std::optional<Status> next_frame(PtyTerminal& t, const std::optional<Status>& previous,
+                                 Clock::duration for_at_most)
+{
+    std::optional<Status> seen;
+    t.pump_until(
+        [&] {
+            seen = read_status(t);
+            return seen && seen != previous;
+        },
+        for_at_most);
+    return seen != previous ? seen : std::nullopt;
+}
+
+std::vector<Cell> snake_cells(const PtyTerminal& t)
+{
+    std::vector<Cell> cells;
+    for (int y = 0; y < field_rows; ++y) {
+        for (int x = 0; x < field_cols; ++x) {
+            if (t.at(y, x) == '@') {
+                cells.push_back({x, y});
+            }
+        }
+    }
+    return cells;
+}
+
+std::optional<Cell> digit_cell(const PtyTerminal& t)
+{
+    for (int y = 1; y < field_rows - 1; ++y) {
+        for (int x = 1; x < field_cols - 1; ++x) {
+            const char ch = t.at(y, x);
+            if (ch >= '0' && ch <= '9') {
+                return Cell{x, y};
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+bool shows_banner(const PtyTerminal& t, int column, const std::vector<std::string>& lines)
+{
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (t.row(10 + static_cast<int>(i)).compare(column, lines[i].size(), lines[i]) != 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+Key arrow_towards_digit(const PtyTerminal& t, Cell head, Cell heading)
+{
+    const std::optional<Cell> digit = digit_cell(t);
+    const std::vector<int> from_digit = digit ? distances(t, *digit) : std::vector<int>{};
+    Key best_key = Key::none;
+    long best = -1;
+    for (const Step& s : steps) {
+        const Cell n{head.x + s.delta.x, head.y + s.delta.y};
+        const bool reverse = s.delta.x == -heading.x && s.delta.y == -heading.y;
+        if (reverse || !free_cell(t, n)) {
+            continue;
+        }
+        // Prefer the shortest way to the digit; failing that, the most room.
+        const int d = digit ? from_digit[n.y * field_cols + n.x] : -1;
+        long score = 0;
+        if (d >= 0) {
+            score = 1000000L - d;
+        } else {
+            const std::vector<int> room = distances(t, n);
+            score = static_cast<long>(std::count_if(room.begin(), room.end(), [](int v) { return v >= 0; }));
+        }
+        if (score > best) {
+            best = score;
+            best_key = s.key;
+        }
+    }
+    return best_key;
+}
+
+} // namespace term

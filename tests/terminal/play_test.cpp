@@ -1,0 +1,168 @@
+// The game as a player meets it: the built program in an 80 x 24 pseudo-
+// terminal, read through a terminal emulator. Each scenario follows one run.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include "game_screen.h"
+
+namespace
+{
+
+using namespace term;
+
+const std::vector<std::string> death_banner{"*************", "* You died! *", "*************"};
+const std::vector<std::string> win_banner{"************", "* You win! *", "************"};
+
+bool under_wine(const std::vector<std::string>& argv)
+{
+    return argv[0].find("wine") != std::string::npos;
+}
+
+class Play : public ::testing::Test
+{
+  protected:
+    std::vector<std::string> argv = command_under_test(WRIGGLE_PROGRAM);
+    bool wine = under_wine(argv);
+    // Wine makes a fresh prefix on each start, which takes a while.
+    Clock::duration startup = wine ? 120s : 5s;
+    Clock::duration tick_slack = wine ? 1500ms : 500ms;
+
+    static void expect_clean_exit(PtyTerminal& t, Clock::duration within)
+    {
+        const std::optional<int> status = t.wait_exit(within);
+        ASSERT_TRUE(status.has_value()) << "still running:\n" << t.dump();
+        EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << "wait status " << *status;
+        EXPECT_TRUE(same_modes(t.modes(), t.modes_at_start())) << "terminal modes changed";
+        EXPECT_TRUE(t.cursor_visible());
+    }
+};
+
+TEST_F(Play, FirstFrameSteeringAndEscape)
+{
+    PtyTerminal t(argv);
+    const std::optional<Status> first = next_frame(t, std::nullopt, startup);
+    ASSERT_TRUE(first) << t.dump();
+
+    // The first frame already shows the first step: two segments.
+    EXPECT_EQ(*first, (Status{5, 0, {4, 3}}));
+    EXPECT_EQ(t.row(0), std::string(80, '*'));
+    EXPECT_EQ(t.row(21), std::string(80, '*'));
+    for (int y = 1; y <= 20; ++y) {
+        EXPECT_TRUE(t.at(y, 0) == '*' && t.at(y, 79) == '*') << "row " << y;
+    }
+    EXPECT_EQ(snake_cells(t), (std::vector<Cell>{{3, 3}, {4, 3}}));
+    const std::optional<Cell> digit = digit_cell(t);
+    ASSERT_TRUE(digit);
+    EXPECT_EQ(t.at(digit->y, digit->x), '1');
+    EXPECT_EQ(t.row(22), std::string(80, ' '));
+    EXPECT_EQ(t.row(23).substr(0, 10), " Lives: 5 ");
+    EXPECT_EQ(t.row(23).substr(10, 10), " Score: 0 ");
+    EXPECT_EQ(t.row(23).substr(68), " x:4 y:3    ");
+
+    // A reversal, then a staircase typed faster than the ticks: the Left is
+    // ignored and each later key steers one tick, none lost. Going up instead
+    // of down when the digit lies on the way down keeps the path clear.
+    const bool digit_below = digit->y >= 3 && digit->y <= 5 && digit->x >= 5 && digit->x <= 7;
+    const Key turn = digit_below ? Key::up : Key::down;
+    const int dy = digit_below ? -1 : 1;
+    t.press({Key::left, turn, Key::right, turn, Key::right});
+    std::vector<Cell> heads{first->head};
+    std::optional<Status> frame = first;
+    while (heads.size() < 6 && (frame = next_frame(t, frame, tick_slack))) {
+        heads.push_back(frame->head);
+    }
+    const std::vector<Cell> expected{{4, 3},      {5, 3},          {5, 3 + dy},
+                                     {6, 3 + dy}, {6, 3 + 2 * dy}, {7, 3 + 2 * dy}};
+    EXPECT_EQ(heads, expected);
+    std::vector<Cell> body{{5, 3}, {5, 3 + dy}, {6, 3 + dy}, {6, 3 + 2 * dy}, {7, 3 + 2 * dy}};
+    std::sort(body.begin(), body.end(), [](Cell a, Cell b) { return a.y != b.y ? a.y < b.y : a.x < b.x; });
+    EXPECT_EQ(snake_cells(t), body) << t.dump();
+
+    // Escape: no further move, and the program ends within a few ticks.
+    const auto sent = Clock::now();
+    t.press(Key::escape);
+    expect_clean_exit(t, wine ? 5s : 1s);
+    RecordProperty(
+        "escape_to_exit_ms",
+        static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - sent).count()));
+}
+
+TEST_F(Play, FiveDeathsEndTheGame)
+{
+    PtyTerminal t(argv);
+    std::optional<Status> frame = next_frame(t, std::nullopt, startup);
+    ASSERT_TRUE(frame) << t.dump();
+    t.press(Key::up); // into the top wall, three ticks away
+
+    for (int lives = 5; lives >= 1; --lives) {
+        ASSERT_TRUE(t.pump_until([&] { return shows_banner(t, 34, death_banner); }, 2s)) << t.dump();
+        const auto banner_seen = Clock::now();
+        // The banner stands over the last frame, whose status is unchanged.
+        EXPECT_EQ(status_line(t)->lives, lives);
+        // A key typed during the banner waits for the restarted snake.
+        t.press(Key::up);
+
+        frame = next_frame(t, frame, 3s + tick_slack);
+        ASSERT_TRUE(frame) << t.dump();
+        const auto banner_time = Clock::now() - banner_seen;
+        EXPECT_GT(banner_time, 2900ms);
+        EXPECT_LT(banner_time, 3000ms + tick_slack);
+        EXPECT_FALSE(shows_banner(t, 34, death_banner)) << "the frame is drawn over the banner";
+        EXPECT_EQ(frame->lives, lives - 1);
+        if (lives > 1) {
+            // A new one-segment snake at (3,3); the board and score stay.
+            EXPECT_EQ(frame->head, (Cell{3, 3}));
+            EXPECT_EQ(snake_cells(t).size(), 1u);
+        }
+    }
+    EXPECT_EQ(t.row(23).substr(0, 10), " Lives: 0 ");
+    expect_clean_exit(t, 2s + tick_slack);
+}
+
+TEST_F(Play, WinsAWholeGame)
+{
+    PtyTerminal t(argv);
+    std::optional<Status> frame = next_frame(t, std::nullopt, startup);
+    ASSERT_TRUE(frame) << t.dump();
+
+    Cell heading{1, 0};
+    int frames = 0;
+    while (!shows_banner(t, 35, win_banner)) {
+        ASSERT_LT(++frames, 3000) << "no win after that many ticks";
+        ASSERT_EQ(frame->lives, 5) << "the harness steered into something:\n" << t.dump();
+        const Key key = arrow_towards_digit(t, frame->head, heading);
+        const Key ahead = heading.x == 1    ? Key::right
+                          : heading.x == -1 ? Key::left
+                          : heading.y == 1  ? Key::down
+                                            : Key::up;
+        if (key != ahead) {
+            t.press(key);
+        }
+        const Cell was = frame->head;
+        std::optional<Status> next;
+        t.pump_until(
+            [&] {
+                next = read_status(t);
+                return shows_banner(t, 35, win_banner) || (next && next != frame);
+            },
+            tick_slack * 2);
+        if (shows_banner(t, 35, win_banner)) {
+            break;
+        }
+        ASSERT_TRUE(next && next != frame) << t.dump();
+        frame = next;
+        heading = Cell{frame->head.x - was.x, frame->head.y - was.y};
+    }
+    // The banner stands over the frame before the winning step.
+    const std::optional<Status> under_banner = status_line(t);
+    ASSERT_TRUE(under_banner);
+    EXPECT_EQ(under_banner->score, 330);
+    EXPECT_EQ(under_banner->lives, 5);
+    const std::optional<Status> last = next_frame(t, under_banner, 3s + tick_slack);
+    ASSERT_TRUE(last) << t.dump();
+    EXPECT_EQ(last->score, 330);
+    expect_clean_exit(t, 2s);
+}
+
+} // namespace

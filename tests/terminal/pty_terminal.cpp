@@ -1,0 +1,324 @@
+#include "pty_terminal.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <sstream>
+#include <stdexcept>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vterm.h>
+
+namespace term
+{
+
+namespace
+{
+
+int set_term_prop(VTermProp prop, VTermValue* value, void* user)
+{
+    if (prop == VTERM_PROP_CURSORVISIBLE) {
+        *static_cast<bool*>(user) = value->boolean != 0;
+    }
+    return 1;
+}
+
+// Answers the emulator owes the program (cursor reports and the like).
+void write_back(const char* bytes, size_t len, void* user)
+{
+    const int fd = *static_cast<int*>(user);
+    while (len > 0) {
+        const ssize_t n = write(fd, bytes, len);
+        if (n <= 0) {
+            return;
+        }
+        bytes += n;
+        len -= static_cast<size_t>(n);
+    }
+}
+
+VTermScreenCallbacks screen_callbacks()
+{
+    VTermScreenCallbacks callbacks{};
+    callbacks.settermprop = set_term_prop;
+    return callbacks;
+}
+
+const VTermScreenCallbacks callbacks = screen_callbacks();
+
+} // namespace
+
+// ncurses sends long runs of one character (the walls) as the character and
+// REP, CSI n b: "repeat the preceding character n times". This libvterm
+// predates REP, so the runs are spelled out before the emulator sees them.
+std::string RepeatExpander::feed(std::string_view bytes)
+{
+    std::string out;
+    for (const char ch : bytes) {
+        switch (state_) {
+        case State::text:
+            if (ch == '\x1b') {
+                state_ = State::escape;
+                pending_ = ch;
+                continue;
+            }
+            if (static_cast<unsigned char>(ch) >= 0x20 && ch != 0x7f) {
+                last_ = ch;
+            }
+            out += ch;
+            continue;
+        case State::escape:
+            pending_ += ch;
+            if (ch == '[') {
+                state_ = State::csi;
+            } else if (ch < 0x20 || ch > 0x2f) { // not an intermediate byte
+                out += pending_;
+                state_ = State::text;
+            }
+            continue;
+        case State::csi:
+            pending_ += ch;
+            if (ch >= 0x40 && ch <= 0x7e) {
+                const std::string params = pending_.substr(2, pending_.size() - 3);
+                const bool plain = params.find_first_not_of("0123456789") == std::string::npos;
+                if (ch == 'b' && plain && last_ != 0) {
+                    out.append(params.empty() ? 1 : std::stoul(params), last_);
+                } else {
+                    out += pending_;
+                }
+                state_ = State::text;
+            }
+            continue;
+        }
+    }
+    return out;
+}
+
+std::vector<std::string> command_under_test(const std::string& fallback)
+{
+    const char* env = std::getenv("WRIGGLE_COMMAND");
+    std::istringstream words(env != nullptr && *env != '\0' ? env : fallback);
+    std::vector<std::string> argv;
+    for (std::string w; words >> w;) {
+        argv.push_back(w);
+    }
+    return argv;
+}
+
+PtyTerminal::PtyTerminal(const std::vector<std::string>& argv, int rows, int cols) : rows_(rows), cols_(cols)
+{
+    winsize size{};
+    size.ws_row = static_cast<unsigned short>(rows);
+    size.ws_col = static_cast<unsigned short>(cols);
+    pid_ = forkpty(&master_, nullptr, nullptr, &size);
+    if (pid_ < 0) {
+        throw std::runtime_error(std::string("forkpty: ") + std::strerror(errno));
+    }
+    if (pid_ == 0) {
+        std::vector<char*> args;
+        for (const std::string& a : argv) {
+            args.push_back(const_cast<char*>(a.c_str()));
+        }
+        args.push_back(nullptr);
+        setenv("TERM", "xterm-256color", 0);
+        execvp(args[0], args.data());
+        _exit(127);
+    }
+    fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
+    tcgetattr(master_, &modes_at_start_);
+
+    vt_ = vterm_new(rows, cols);
+    vterm_set_utf8(vt_, 1);
+    vterm_output_set_callback(vt_, write_back, &master_);
+    screen_ = vterm_obtain_screen(vt_);
+    vterm_screen_set_callbacks(screen_, &callbacks, &cursor_visible_);
+    vterm_screen_reset(screen_, 1);
+}
+
+PtyTerminal::~PtyTerminal()
+{
+    if (!status_) {
+        kill(pid_, SIGKILL);
+        int status = 0;
+        waitpid(pid_, &status, 0);
+    }
+    close(master_);
+    vterm_free(vt_);
+}
+
+void PtyTerminal::reap()
+{
+    int status = 0;
+    if (!status_ && waitpid(pid_, &status, WNOHANG) == pid_) {
+        status_ = status;
+    }
+}
+
+bool PtyTerminal::read_once(Clock::time_point deadline)
+{
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    pollfd p{master_, POLLIN, 0};
+    // Short polls so that a program's exit is noticed even without output.
+    const int ready = poll(&p, 1, static_cast<int>(std::clamp<long long>(left.count(), 0, 20)));
+    if (ready > 0 && (p.revents & POLLIN) != 0) {
+        char buffer[8192];
+        const ssize_t n = read(master_, buffer, sizeof buffer);
+        if (n > 0) {
+            bytes_received_ += static_cast<std::size_t>(n);
+            if (on_output) {
+                on_output(std::string_view(buffer, static_cast<size_t>(n)), Clock::now());
+            }
+            const std::string expanded = repeats_.feed(std::string_view(buffer, static_cast<size_t>(n)));
+            vterm_input_write(vt_, expanded.data(), expanded.size());
+            vterm_screen_flush_damage(screen_);
+            return true;
+        }
+    }
+    reap();
+    return false;
+}
+
+bool PtyTerminal::pump_until(const std::function<bool()>& done, Clock::duration for_at_most)
+{
+    const auto deadline = Clock::now() + for_at_most;
+    if (done()) {
+        return true;
+    }
+    while (Clock::now() < deadline) {
+        if (read_once(deadline) && done()) {
+            return true;
+        }
+        if (status_) {
+            // Drain what the program wrote before it ended.
+            while (read_once(Clock::now())) {
+            }
+            return done();
+        }
+    }
+    return done();
+}
+
+void PtyTerminal::send(std::string_view bytes) const
+{
+    while (!bytes.empty()) {
+        const ssize_t n = write(master_, bytes.data(), bytes.size());
+        if (n < 0 && errno == EAGAIN) {
+            pollfd p{master_, POLLOUT, 0};
+            poll(&p, 1, 100);
+            continue;
+        }
+        if (n <= 0) {
+            return;
+        }
+        bytes.remove_prefix(static_cast<size_t>(n));
+    }
+}
+
+void PtyTerminal::press(Key key)
+{
+    switch (key) {
+    case Key::none:
+        return;
+    case Key::up:
+        vterm_keyboard_key(vt_, VTERM_KEY_UP, VTERM_MOD_NONE);
+        return;
+    case Key::down:
+        vterm_keyboard_key(vt_, VTERM_KEY_DOWN, VTERM_MOD_NONE);
+        return;
+    case Key::left:
+        vterm_keyboard_key(vt_, VTERM_KEY_LEFT, VTERM_MOD_NONE);
+        return;
+    case Key::right:
+        vterm_keyboard_key(vt_, VTERM_KEY_RIGHT, VTERM_MOD_NONE);
+        return;
+    case Key::escape:
+        vterm_keyboard_key(vt_, VTERM_KEY_ESCAPE, VTERM_MOD_NONE);
+        return;
+    }
+}
+
+void PtyTerminal::press(std::initializer_list<Key> keys)
+{
+    for (const Key k : keys) {
+        press(k);
+    }
+}
+
+void PtyTerminal::resize(int rows, int cols)
+{
+    rows_ = rows;
+    cols_ = cols;
+    winsize size{};
+    size.ws_row = static_cast<unsigned short>(rows);
+    size.ws_col = static_cast<unsigned short>(cols);
+    vterm_set_size(vt_, rows, cols);
+    ioctl(master_, TIOCSWINSZ, &size); // the kernel signals the program
+}
+
+char PtyTerminal::at(int r, int c) const
+{
+    VTermScreenCell cell{};
+    vterm_screen_get_cell(screen_, VTermPos{r, c}, &cell);
+    const uint32_t ch = cell.chars[0];
+    return ch == 0 ? ' ' : (ch < 128 ? static_cast<char>(ch) : '?');
+}
+
+std::string PtyTerminal::row(int r) const
+{
+    std::string text;
+    for (int c = 0; c < cols_; ++c) {
+        text += at(r, c);
+    }
+    return text;
+}
+
+std::string PtyTerminal::dump() const
+{
+    std::string text;
+    for (int r = 0; r < rows_; ++r) {
+        text += row(r) + "|\n";
+    }
+    return text;
+}
+
+int PtyTerminal::cursor_row() const
+{
+    VTermPos pos{};
+    vterm_state_get_cursorpos(vterm_obtain_state(vt_), &pos);
+    return pos.row;
+}
+
+int PtyTerminal::cursor_col() const
+{
+    VTermPos pos{};
+    vterm_state_get_cursorpos(vterm_obtain_state(vt_), &pos);
+    return pos.col;
+}
+
+termios PtyTerminal::modes() const
+{
+    termios t{};
+    tcgetattr(master_, &t);
+    return t;
+}
+
+std::optional<int> PtyTerminal::wait_exit(Clock::duration for_at_most)
+{
+    pump_until([this] { return status_.has_value(); }, for_at_most);
+    return status_;
+}
+
+bool same_modes(const termios& a, const termios& b)
+{
+    return a.c_iflag == b.c_iflag && a.c_oflag == b.c_oflag && a.c_cflag == b.c_cflag &&
+           a.c_lflag == b.c_lflag && std::memcmp(a.c_cc, b.c_cc, sizeof a.c_cc) == 0;
+}
+
+} // namespace term

@@ -1,0 +1,111 @@
+// Runs a program in a pseudo-terminal and reads its screen through a real
+// terminal emulator (libvterm), the way a player sees it.
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <initializer_list>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <sys/types.h>
+#include <termios.h>
+
+struct VTerm;
+struct VTermScreen;
+
+namespace term
+{
+
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
+// Keys the player presses; the emulator encodes them for its current modes
+// (an arrow is ESC O A or ESC [ A depending on the cursor-key mode).
+enum class Key { none, up, down, left, right, escape };
+
+// The program under test: WRIGGLE_COMMAND (words split on blanks) if set,
+// else the given default.
+std::vector<std::string> command_under_test(const std::string& fallback);
+
+// Rewrites the REP control (CSI n b) into the repeated characters.
+class RepeatExpander
+{
+  public:
+    std::string feed(std::string_view bytes);
+
+  private:
+    enum class State { text, escape, csi };
+    State state_ = State::text;
+    std::string pending_;
+    char last_ = 0;
+};
+
+class PtyTerminal
+{
+  public:
+    PtyTerminal(const std::vector<std::string>& argv, int rows = 24, int cols = 80);
+    ~PtyTerminal();
+    PtyTerminal(const PtyTerminal&) = delete;
+    PtyTerminal& operator=(const PtyTerminal&) = delete;
+
+    // Feeds whatever the program wrote within `for_at_most` into the
+    // emulator. Returns as soon as `done` holds (checked after each chunk).
+    bool pump_until(const std::function<bool()>& done, Clock::duration for_at_most);
+    void pump_for(Clock::duration d)
+    {
+        pump_until([] { return false; }, d);
+    }
+
+    void send(std::string_view bytes) const;
+    void press(Key key);
+    void press(std::initializer_list<Key> keys);
+    void resize(int rows, int cols);
+
+    // Screen contents: the text of a row, one cell, the cursor.
+    std::string row(int r) const;
+    char at(int r, int c) const;
+    int cursor_row() const;
+    int cursor_col() const;
+    bool cursor_visible() const { return cursor_visible_; }
+    int rows() const { return rows_; }
+    int cols() const { return cols_; }
+    std::string dump() const; // the whole screen, for failure messages
+
+    pid_t pid() const { return pid_; }
+    int master_fd() const { return master_; }
+    std::size_t bytes_received() const { return bytes_received_; }
+
+    // The terminal's modes as the program leaves them (read on the master).
+    termios modes() const;
+    const termios& modes_at_start() const { return modes_at_start_; }
+
+    // Pumps output until the program ends; its wait status, if it ended.
+    std::optional<int> wait_exit(Clock::duration for_at_most);
+    bool exited() const { return status_.has_value(); }
+
+    // Observers: every chunk of output as it arrives, with its time.
+    std::function<void(std::string_view, Clock::time_point)> on_output;
+
+  private:
+    bool read_once(Clock::time_point deadline);
+    void reap();
+
+    int rows_;
+    int cols_;
+    int master_ = -1;
+    pid_t pid_ = -1;
+    VTerm* vt_ = nullptr;
+    VTermScreen* screen_ = nullptr;
+    termios modes_at_start_{};
+    std::optional<int> status_;
+    bool cursor_visible_ = true;
+    std::size_t bytes_received_ = 0;
+    RepeatExpander repeats_;
+};
+
+bool same_modes(const termios& a, const termios& b);
+
+} // namespace term
