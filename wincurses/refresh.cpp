@@ -1,0 +1,39 @@
+// Showing the window on the console. The whole window goes out in one
+// WriteConsoleOutputW call, so that a frame appears at once and not row by
+// row, and costs the same however much of it changed.
+#include "window.h"
+
+bool write_cells(const CHAR_INFO* cells, int rows, int cols)
+{
+    SMALL_RECT area = {con.origin.X, con.origin.Y, static_cast<SHORT>(con.origin.X + cols - 1),
+                       static_cast<SHORT>(con.origin.Y + rows - 1)};
+    ++con.console_writes;
+    return WriteConsoleOutputW(con.output, cells, {static_cast<SHORT>(cols), static_cast<SHORT>(rows)},
+                               {0, 0}, &area) != 0;
+}
+
+// Writes the cells if any changed since the last refresh, then puts the
+// console's cursor where the window's is.
+int wrefresh(WINDOW* win)
+{
+    if (win == nullptr) {
+        return ERR;
+    }
+    ++con.refreshes;
+    bool done = true;
+    if (win->changed) {
+        done = write_cells(win->cells.data(), win->rows, win->cols);
+        win->changed = false;
+    }
+    const COORD cursor = {static_cast<SHORT>(con.origin.X + win->x),
+                          static_cast<SHORT>(con.origin.Y + win->y)};
+    done = SetConsoleCursorPosition(con.output, cursor) != 0 && done;
+    win->shown_y = win->y;
+    win->shown_x = win->x;
+    return done ? OK : ERR;
+}
+
+int refresh(void)
+{
+    return wrefresh(stdscr);
+}

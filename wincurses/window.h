@@ -1,0 +1,46 @@
+// What the parts of the library share: the one window, and the console it is
+// shown on. Programs see WINDOW only as a name; its insides are kept here.
+#pragma once
+
+#include <windows.h>
+
+#include <vector>
+
+#include "curses.h"
+
+struct curses_window {
+    int rows = 24;
+    int cols = 80;
+    int y = 0; // the cursor
+    int x = 0;
+    // The console's attributes as initscr found them, for every cell.
+    WORD attributes = FOREGROUND_RED | FOREGROUND_GREEN | FOREGROUND_BLUE;
+    std::vector<CHAR_INFO> cells; // rows * cols of them, row by row
+    bool changed = true;          // cells that the console does not show yet
+    int shown_y = -1;             // where the last refresh put the console's cursor
+    int shown_x = -1;
+    bool keypad = false;
+    bool nodelay = false;
+};
+
+// The console, what the window's top-left corner is on it, and the options
+// that belong to the terminal rather than to a window.
+struct console {
+    HANDLE input = INVALID_HANDLE_VALUE;
+    HANDLE output = INVALID_HANDLE_VALUE;
+    COORD origin = {0, 0}; // top-left cell of the console window at initscr
+    bool echo = true;      // curses echoes typed keys until noecho
+    bool cbreak = false;
+    int escdelay = 0;
+    unsigned long refreshes = 0;      // wrefresh calls
+    unsigned long console_writes = 0; // WriteConsoleOutputW calls
+};
+
+extern console con;
+
+// Puts one byte of text at the cursor, as printw does. ERR once the text runs
+// off the bottom of the window.
+int put_char(WINDOW* win, unsigned char c);
+
+// Writes rows * cols cells to the console at the window's place, in one call.
+bool write_cells(const CHAR_INFO* cells, int rows, int cols);
