@@ -61,21 +61,23 @@ TEST_F(Play, FirstFrameSteeringAndEscape)
     EXPECT_EQ(t.row(23).substr(68), " x:4 y:3    ");
 
     // A reversal, then a staircase typed faster than the ticks: the Left is
-    // ignored and each later key steers one tick, none lost. Going up instead
-    // of down when the digit lies on the way down keeps the path clear.
-    const bool digit_below = digit->y >= 3 && digit->y <= 5 && digit->x >= 5 && digit->x <= 7;
+    // ignored and each later key steers one tick, none lost. The keys go in
+    // after the second frame: Wine's console hands the very first keys of a
+    // run to the program a tick late. Going up instead of down when the
+    // digit lies on the way down keeps the path clear.
+    std::optional<Status> frame = next_frame(t, first, tick_slack);
+    ASSERT_TRUE(frame && frame->head == (Cell{5, 3})) << t.dump();
+    const bool digit_below = digit->y >= 3 && digit->y <= 5 && digit->x >= 6 && digit->x <= 8;
     const Key turn = digit_below ? Key::up : Key::down;
     const int dy = digit_below ? -1 : 1;
     t.press({Key::left, turn, Key::right, turn, Key::right});
-    std::vector<Cell> heads{first->head};
-    std::optional<Status> frame = first;
+    std::vector<Cell> heads{frame->head};
     while (heads.size() < 6 && (frame = next_frame(t, frame, tick_slack))) {
         heads.push_back(frame->head);
     }
-    const std::vector<Cell> expected{{4, 3},      {5, 3},          {5, 3 + dy},
-                                     {6, 3 + dy}, {6, 3 + 2 * dy}, {7, 3 + 2 * dy}};
+    const std::vector<Cell> expected{{5, 3}, {6, 3}, {6, 3 + dy}, {7, 3 + dy}, {7, 3 + 2 * dy}, {8, 3 + 2 * dy}};
     EXPECT_EQ(heads, expected);
-    std::vector<Cell> body{{5, 3}, {5, 3 + dy}, {6, 3 + dy}, {6, 3 + 2 * dy}, {7, 3 + 2 * dy}};
+    std::vector<Cell> body(expected.begin() + 1, expected.end());
     std::sort(body.begin(), body.end(), [](Cell a, Cell b) { return a.y != b.y ? a.y < b.y : a.x < b.x; });
     EXPECT_EQ(snake_cells(t), body) << t.dump();
 
