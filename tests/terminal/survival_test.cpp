@@ -1,0 +1,236 @@
+// What players and systems throw at a running game: key floods, resizes and
+// requests to stop. The game must go on, or end at once, and always leave
+// the terminal as it found it.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <csignal>
+#include <random>
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "game_screen.h"
+
+namespace
+{
+
+using namespace term;
+
+bool command_has(const std::vector<std::string>& argv, const std::string& word)
+{
+    return std::any_of(argv.begin(), argv.end(),
+                       [&](const std::string& a) { return a.find(word) != std::string::npos; });
+}
+
+class Survival : public ::testing::Test
+{
+  protected:
+    std::vector<std::string> argv = command_under_test(WRIGGLE_PROGRAM);
+    bool wine = command_has(argv, "wine");
+    bool slow_start = wine || command_has(argv, "valgrind");
+    Clock::duration startup = slow_start ? 120s : 5s;
+    Clock::duration tick_slack = wine ? 1500ms : 500ms;
+};
+
+// The terminal's own input queue, seen from the program's side.
+class SlaveSide
+{
+  public:
+    explicit SlaveSide(int master) : fd_(open(ptsname(master), O_RDWR | O_NOCTTY)) {}
+    ~SlaveSide() { close(fd_); }
+    int pending() const
+    {
+        int n = 0;
+        ioctl(fd_, FIONREAD, &n);
+        return n;
+    }
+    void discard_input() const { tcflush(fd_, TCIFLUSH); }
+
+  private:
+    int fd_;
+};
+
+// Bytes a player may type that reach the program as keys: all but Escape and
+// the characters the terminal driver itself acts on (signals, flow control).
+std::vector<char> typeable_bytes(const termios& modes, bool ascii_only)
+{
+    const cc_t driver[] = {modes.c_cc[VINTR], modes.c_cc[VQUIT],  modes.c_cc[VSUSP],
+                           modes.c_cc[VSTOP], modes.c_cc[VSTART], modes.c_cc[VLNEXT]};
+    std::vector<char> bytes;
+    for (int b = ascii_only ? 1 : 0; b < (ascii_only ? 128 : 256); ++b) {
+        if (b != 27 && std::find(std::begin(driver), std::end(driver), b) == std::end(driver)) {
+            bytes.push_back(static_cast<char>(b));
+        }
+    }
+    return bytes;
+}
+
+TEST_F(Survival, FloodsAndResizes)
+{
+    PtyTerminal t(argv);
+    std::optional<Status> frame = next_frame(t, std::nullopt, startup);
+    ASSERT_TRUE(frame) << t.dump();
+    frame = next_frame(t, frame, tick_slack);
+    ASSERT_TRUE(frame && frame->head == (Cell{5, 3})) << t.dump();
+
+    // Wine's console takes in all typed input at once, ASCII only, into a
+    // queue of its own, so these checks of the terminal's queue and of
+    // bytes above 127 are for the Linux terminal alone.
+    std::mt19937 random(2024);
+    std::vector<char> bytes = typeable_bytes(t.modes_at_start(), wine);
+    if (!wine) {
+        // Thousands of bytes at once: the game takes one key per tick from
+        // the terminal's queue and keeps its pace. None of them steers.
+        const SlaveSide slave(t.master_fd());
+        std::string flood;
+        while (flood.size() < 3000) {
+            std::shuffle(bytes.begin(), bytes.end(), random);
+            flood.append(bytes.begin(), bytes.end());
+        }
+        t.send(flood);
+        frame = next_frame(t, frame, tick_slack); // the bytes have reached the queue
+        ASSERT_TRUE(frame);
+        const int queued = slave.pending();
+        EXPECT_GT(queued, 2500);
+        int frames = 0;
+        for (const auto end = Clock::now() + 2s; Clock::now() < end;) {
+            const std::optional<Status> next = next_frame(t, frame, tick_slack);
+            ASSERT_TRUE(next) << t.dump();
+            EXPECT_EQ(next->head, (Cell{frame->head.x + 1, 3}));
+            frame = next;
+            ++frames;
+        }
+        EXPECT_GE(frames, 15);
+        const int taken = queued - slave.pending();
+        EXPECT_GE(taken, frames - 2) << "one byte a tick";
+        EXPECT_LE(taken, frames + 2) << "one byte a tick";
+        slave.discard_input();
+    }
+
+    // A serpentine across the field typed in one go: each turn followed by
+    // filler keys (every typeable byte, and bursts of arrows that change
+    // nothing) that each take exactly one tick, so the path shows whether
+    // any key was lost or taken twice.
+    std::shuffle(bytes.begin(), bytes.end(), random);
+    std::vector<Key> plan;
+    std::string typed;
+    std::size_t next_filler = 0;
+    const auto type_key = [&](Key k) {
+        plan.push_back(k);
+        t.press(k);
+    };
+    const auto type_fillers = [&](int n, Key same_way) {
+        for (int i = 0; i < n; ++i) {
+            if (i % 5 == 4) {
+                type_key(same_way); // an arrow the way the snake already goes
+            } else {
+                plan.push_back(Key::none);
+                t.send(std::string(1, bytes[next_filler++ % bytes.size()]));
+            }
+        }
+    };
+    const Cell start = frame->head;
+    for (int leg = 0; next_filler < bytes.size(); ++leg) {
+        const Key vertical = leg % 2 == 0 ? Key::down : Key::up;
+        type_key(vertical);
+        type_fillers(14, vertical);
+        type_key(Key::right);
+        type_fillers(1, Key::left); // a reversal, refused
+    }
+
+    std::vector<Cell> expected;
+    Cell head = start;
+    Cell way{1, 0};
+    for (const Key k : plan) {
+        if (k == Key::down) {
+            way = {0, 1};
+        } else if (k == Key::up) {
+            way = {0, -1};
+        } else if (k == Key::right) {
+            way = {1, 0};
+        }
+        head = {head.x + way.x, head.y + way.y};
+        expected.push_back(head);
+    }
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        frame = next_frame(t, frame, tick_slack);
+        ASSERT_TRUE(frame) << "tick " << i << "\n" << t.dump();
+        ASSERT_EQ(frame->head, expected[i]) << "tick " << i;
+    }
+    EXPECT_EQ(frame->lives, 5);
+
+    // Shrunk to 40 x 12 and back: the game goes on, and once the size is
+    // back the frames are whole again.
+    t.resize(12, 40);
+    t.pump_for(500ms);
+    ASSERT_FALSE(t.exited()) << t.dump();
+    t.resize(24, 80);
+    frame = next_frame(t, std::nullopt, tick_slack);
+    frame = next_frame(t, frame, tick_slack);
+    ASSERT_TRUE(frame) << t.dump();
+    EXPECT_EQ(t.row(0), std::string(80, '*'));
+    EXPECT_EQ(t.row(21), std::string(80, '*'));
+    EXPECT_EQ(t.row(22), std::string(80, ' '));
+    EXPECT_EQ(frame->head.y, expected.back().y);
+
+    // An escape sequence cut short is an Escape: the game quits.
+    t.send("\x1b[1;5");
+    const std::optional<int> status = t.wait_exit(wine ? 5s : 1s);
+    ASSERT_TRUE(status) << t.dump();
+    EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << "wait status " << *status;
+    EXPECT_TRUE(same_modes(t.modes(), t.modes_at_start()));
+}
+
+// Ctrl-C, a termination request and a hang-up, during play and during the
+// 3-second death banner: the game ends within a tick or so, by that signal,
+// with the terminal's modes as before and the cursor showing.
+TEST_F(Survival, StopRequests)
+{
+    struct Stop {
+        const char* name;
+        int signal;
+        bool by_key; // Ctrl-C typed, the others sent
+    };
+    std::vector<Stop> stops{{"Ctrl-C", SIGINT, true}};
+    if (!wine) {
+        stops.push_back({"SIGTERM", SIGTERM, false});
+        stops.push_back({"SIGHUP", SIGHUP, false});
+    }
+    for (const Stop& stop : stops) {
+        for (const bool in_banner : {false, true}) {
+            SCOPED_TRACE(std::string(stop.name) + (in_banner ? " during the banner" : " during play"));
+            PtyTerminal t(argv);
+            ASSERT_TRUE(next_frame(t, std::nullopt, startup)) << t.dump();
+            if (in_banner) {
+                t.press(Key::up);
+                ASSERT_TRUE(t.pump_until([&] { return t.row(11).compare(34, 13, "* You died! *") == 0; }, 3s))
+                    << t.dump();
+            }
+            const auto sent = Clock::now();
+            if (stop.by_key) {
+                t.send("\x03");
+            } else {
+                kill(t.pid(), stop.signal);
+            }
+            const std::optional<int> status = t.wait_exit(wine ? 3s : 500ms);
+            ASSERT_TRUE(status) << "still running after " << t.dump();
+            // Wine ends a program stopped by Ctrl-C with a Windows status.
+            if (!wine) {
+                EXPECT_TRUE(WIFSIGNALED(*status) && WTERMSIG(*status) == stop.signal)
+                    << "wait status " << *status;
+            }
+            EXPECT_TRUE(same_modes(t.modes(), t.modes_at_start()));
+            EXPECT_TRUE(t.cursor_visible());
+            RecordProperty(
+                std::string(stop.name) + (in_banner ? "_banner" : "_play") + "_ms",
+                static_cast<int>(
+                    std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - sent).count()));
+        }
+    }
+}
+
+} // namespace
