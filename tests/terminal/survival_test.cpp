@@ -56,12 +56,12 @@ class SlaveSide
 
 // Bytes a player may type that reach the program as keys: all but Escape and
 // the characters the terminal driver itself acts on (signals, flow control).
-std::vector<char> typeable_bytes(const termios& modes, bool ascii_only)
+std::vector<char> typeable_bytes(const termios& modes, bool printable_only)
 {
     const cc_t driver[] = {modes.c_cc[VINTR], modes.c_cc[VQUIT],  modes.c_cc[VSUSP],
                            modes.c_cc[VSTOP], modes.c_cc[VSTART], modes.c_cc[VLNEXT]};
     std::vector<char> bytes;
-    for (int b = ascii_only ? 1 : 0; b < (ascii_only ? 128 : 256); ++b) {
+    for (int b = printable_only ? 32 : 0; b < (printable_only ? 127 : 256); ++b) {
         if (b != 27 && std::find(std::begin(driver), std::end(driver), b) == std::end(driver)) {
             bytes.push_back(static_cast<char>(b));
         }
@@ -77,9 +77,10 @@ TEST_F(Survival, FloodsAndResizes)
     frame = next_frame(t, frame, tick_slack);
     ASSERT_TRUE(frame && frame->head == (Cell{5, 3})) << t.dump();
 
-    // Wine's console takes in all typed input at once, ASCII only, into a
-    // queue of its own, so these checks of the terminal's queue and of
-    // bytes above 127 are for the Linux terminal alone.
+    // Wine's console takes in all typed input at once into a queue of its
+    // own, and turns some control characters into no key at all, so the
+    // check of the terminal's queue, and bytes other than printable ASCII,
+    // are for the Linux terminal alone.
     std::mt19937 random(2024);
     std::vector<char> bytes = typeable_bytes(t.modes_at_start(), wine);
     if (!wine) {
@@ -177,9 +178,14 @@ TEST_F(Survival, FloodsAndResizes)
     EXPECT_EQ(t.row(22), std::string(80, ' '));
     EXPECT_EQ(frame->head.y, expected.back().y);
 
-    // An escape sequence cut short is an Escape: the game quits.
+    // An escape sequence cut short is an Escape: the game quits. Wine's
+    // console holds such a sequence until more comes, so there a real
+    // Escape follows.
     t.send("\x1b[1;5");
-    const std::optional<int> status = t.wait_exit(wine ? 5s : 1s);
+    if (wine && !t.wait_exit(500ms)) {
+        t.press(Key::escape);
+    }
+    const std::optional<int> status = t.wait_exit(wine ? 6s : 1s);
     ASSERT_TRUE(status) << t.dump();
     EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << "wait status " << *status;
     EXPECT_TRUE(same_modes(t.modes(), t.modes_at_start()));
