@@ -156,8 +156,10 @@ PtyTerminal::~PtyTerminal()
 void PtyTerminal::reap()
 {
     int status = 0;
-    if (!status_ && waitpid(pid_, &status, WNOHANG) == pid_) {
+    rusage usage{};
+    if (!status_ && wait4(pid_, &status, WNOHANG, &usage) == pid_) {
         status_ = status;
+        usage_ = usage;
     }
 }
 

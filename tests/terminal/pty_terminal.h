@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include <sys/resource.h>
 #include <sys/types.h>
 #include <termios.h>
 
@@ -85,6 +86,9 @@ class PtyTerminal
     // Pumps output until the program ends; its wait status, if it ended.
     std::optional<int> wait_exit(Clock::duration for_at_most);
     bool exited() const { return status_.has_value(); }
+    // The resources the ended program used, with its reaped children's; zero
+    // until it has ended.
+    const rusage& usage() const { return usage_; }
 
     // Observers: every chunk of output as it arrives, with its time.
     std::function<void(std::string_view, Clock::time_point)> on_output;
@@ -101,6 +105,7 @@ class PtyTerminal
     VTermScreen* screen_ = nullptr;
     termios modes_at_start_{};
     std::optional<int> status_;
+    rusage usage_{};
     bool cursor_visible_ = true;
     std::size_t bytes_received_ = 0;
     RepeatExpander repeats_;
