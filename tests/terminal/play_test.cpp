@@ -1,42 +1,13 @@
 // The game as a player meets it: the built program in an 80 x 24 pseudo-
 // terminal, read through a terminal emulator. Each scenario follows one run.
-#include <gtest/gtest.h>
-
-#include <sys/wait.h>
-
-#include "game_screen.h"
+#include "scenario.h"
 
 namespace
 {
 
 using namespace term;
 
-const std::vector<std::string> death_banner{"*************", "* You died! *", "*************"};
-const std::vector<std::string> win_banner{"************", "* You win! *", "************"};
-
-bool under_wine(const std::vector<std::string>& argv)
-{
-    return argv[0].find("wine") != std::string::npos;
-}
-
-class Play : public ::testing::Test
-{
-  protected:
-    std::vector<std::string> argv = command_under_test(WRIGGLE_PROGRAM);
-    bool wine = under_wine(argv);
-    // Wine makes a fresh prefix on each start, which takes a while.
-    Clock::duration startup = wine ? 120s : 5s;
-    Clock::duration tick_slack = wine ? 1500ms : 500ms;
-
-    static void expect_clean_exit(PtyTerminal& t, Clock::duration within)
-    {
-        const std::optional<int> status = t.wait_exit(within);
-        ASSERT_TRUE(status.has_value()) << "still running:\n" << t.dump();
-        EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << "wait status " << *status;
-        EXPECT_TRUE(same_modes(t.modes(), t.modes_at_start())) << "terminal modes changed";
-        EXPECT_TRUE(t.cursor_visible());
-    }
-};
+using Play = Scenario;
 
 TEST_F(Play, FirstFrameSteeringAndEscape)
 {

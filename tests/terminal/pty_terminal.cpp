@@ -225,24 +225,10 @@ void PtyTerminal::send(std::string_view bytes) const
 
 void PtyTerminal::press(Key key)
 {
-    switch (key) {
-    case Key::none:
-        return;
-    case Key::up:
-        vterm_keyboard_key(vt_, VTERM_KEY_UP, VTERM_MOD_NONE);
-        return;
-    case Key::down:
-        vterm_keyboard_key(vt_, VTERM_KEY_DOWN, VTERM_MOD_NONE);
-        return;
-    case Key::left:
-        vterm_keyboard_key(vt_, VTERM_KEY_LEFT, VTERM_MOD_NONE);
-        return;
-    case Key::right:
-        vterm_keyboard_key(vt_, VTERM_KEY_RIGHT, VTERM_MOD_NONE);
-        return;
-    case Key::escape:
-        vterm_keyboard_key(vt_, VTERM_KEY_ESCAPE, VTERM_MOD_NONE);
-        return;
+    static constexpr VTermKey codes[] = {VTERM_KEY_NONE, VTERM_KEY_UP,    VTERM_KEY_DOWN,
+                                         VTERM_KEY_LEFT, VTERM_KEY_RIGHT, VTERM_KEY_ESCAPE};
+    if (key != Key::none) {
+        vterm_keyboard_key(vt_, codes[static_cast<int>(key)], VTERM_MOD_NONE);
     }
 }
 

@@ -1,40 +1,22 @@
 // What players and systems throw at a running game: key floods, resizes and
 // requests to stop. The game must go on, or end at once, and always leave
 // the terminal as it found it.
-#include <gtest/gtest.h>
-
-#include <algorithm>
 #include <csignal>
 #include <random>
 
 #include <fcntl.h>
 #include <stdlib.h>
 #include <sys/ioctl.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include "game_screen.h"
+#include "scenario.h"
 
 namespace
 {
 
 using namespace term;
 
-bool command_has(const std::vector<std::string>& argv, const std::string& word)
-{
-    return std::any_of(argv.begin(), argv.end(),
-                       [&](const std::string& a) { return a.find(word) != std::string::npos; });
-}
-
-class Survival : public ::testing::Test
-{
-  protected:
-    std::vector<std::string> argv = command_under_test(WRIGGLE_PROGRAM);
-    bool wine = command_has(argv, "wine");
-    bool slow_start = wine || command_has(argv, "valgrind");
-    Clock::duration startup = slow_start ? 120s : 5s;
-    Clock::duration tick_slack = wine ? 1500ms : 500ms;
-};
+using Survival = Scenario;
 
 // The terminal's own input queue, seen from the program's side.
 class SlaveSide
@@ -185,10 +167,7 @@ TEST_F(Survival, FloodsAndResizes)
     if (wine && !t.wait_exit(500ms)) {
         t.press(Key::escape);
     }
-    const std::optional<int> status = t.wait_exit(wine ? 6s : 1s);
-    ASSERT_TRUE(status) << t.dump();
-    EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << "wait status " << *status;
-    EXPECT_TRUE(same_modes(t.modes(), t.modes_at_start()));
+    expect_clean_exit(t, wine ? 6s : 1s);
 }
 
 // Ctrl-C, a termination request and a hang-up, during play and during the
@@ -213,8 +192,7 @@ TEST_F(Survival, StopRequests)
             ASSERT_TRUE(next_frame(t, std::nullopt, startup)) << t.dump();
             if (in_banner) {
                 t.press(Key::up);
-                ASSERT_TRUE(t.pump_until([&] { return t.row(11).compare(34, 13, "* You died! *") == 0; }, 3s))
-                    << t.dump();
+                ASSERT_TRUE(t.pump_until([&] { return shows_banner(t, 34, death_banner); }, 3s)) << t.dump();
             }
             const auto sent = Clock::now();
             if (stop.by_key) {
