@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # A thin layer over the CMake presets: "make run" plays, "make test" checks.
 .PHONY: run test build windows bench clean
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The game's own work per tick, apart from the terminal: one step of the
 // snake, placing a digit, and drawing one whole frame into curses.
 #include <benchmark/benchmark.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What a player feels and what the machine pays: the release game in an
 // 80 x 24 pseudo-terminal, steered round a safe circuit for a fixed number of
 // ticks, then quit with Escape. Prints one table of measured figures beside

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # What "cmake --install" puts where.
 include(GNUInstallDirs)
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Cross-building the Windows console programs with mingw-w64 (64-bit).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # "cpack" in a build tree: a Debian package on Linux, a zip on Windows.
 set(CPACK_PACKAGE_NAME wriggle)
 set(CPACK_PACKAGE_VENDOR "wriggle developers")

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Placing and scoring the digits 1, 2, ... 9, 0.
 #include <cstdlib>
 #include <ctime>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Drawing one frame into the curses standard screen: the playfield with the
 // snake over it, and the status line. Neither clears nor refreshes.
 #pragma once

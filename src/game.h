@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The game's state and rules: the playfield, the snake, the digits and the
 // one step function that advances a game. Nothing here touches the terminal.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One tick of the game: steer, test what lies ahead, move, eat.
 #include "game.h"
 

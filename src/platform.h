@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The little that differs between the Linux and the Windows console builds.
 // Each build compiles exactly one implementation of this header.
 #pragma once

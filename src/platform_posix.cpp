@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Linux: the pauses, and stop requests (signals) noted for the main loop.
 #include <array>
 #include <cerrno>

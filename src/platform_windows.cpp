@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Windows console: the pauses wait on an event that Ctrl-C or closing the
 // console sets, so a stop request ends even a banner pause at once.
 #include <windows.h>

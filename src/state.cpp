@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The whole game state lives here, made before main() in this order and
 // destroyed in reverse at exit.
 #include "game.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // wriggle: the snake game's main loop. One tick moves the snake, shows a
 // banner if it died or won, repaints the whole screen, sleeps and reads at
 // most one key.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Puts the process-wide game state back to its start values, as a new run
 // of the program would have it, with the playfield built.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A long run of random play, checking after every tick what must always hold.
 #include <gtest/gtest.h>
 

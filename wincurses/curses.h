@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A small curses for the Windows console: just the calls the game makes,
 // with the meanings curses gives them. One window, stdscr, as large as the
 // console window was when initscr ran. Text is Latin-1: a byte is the

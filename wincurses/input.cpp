@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The keyboard: the input options, and wgetch, which turns the console's key
 // events into curses key codes. Events are read in batches into a queue and
 // handed out one key per call.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writing into the window: printw's text, moving the cursor, erasing. All of
 // it changes only the window's cells; the console sees them at refresh.
 #include <cstdarg>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Showing the window on the console. The whole window goes out in one
 // WriteConsoleOutputW call, so that a frame appears at once and not row by
 // row, and costs the same however much of it changed.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Entering and leaving curses mode. initscr notes all it is about to change in
 // the console, and endwin puts it back: the input and output modes, the cursor
 // and the cells of the console window, so the program leaves the console as

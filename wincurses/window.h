@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the parts of the library share: the one window, and the console it is
 // shown on. Programs see WINDOW only as a name; its insides are kept here.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reading the game off the emulated screen: the status line, the snake, the
 // digit, and waiting for whole frames.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The game as a player meets it: the built program in an 80 x 24 pseudo-
 // terminal, read through a terminal emulator. Each scenario follows one run.
 #include "scenario.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "pty_terminal.h"
 
 #include <algorithm>

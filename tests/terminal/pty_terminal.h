@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Runs a program in a pseudo-terminal and reads its screen through a real
 // terminal emulator (libvterm), the way a player sees it.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the terminal scenarios share: the program under test and the time to
 // allow it, the banners, and the check of a clean end.
 #pragma once

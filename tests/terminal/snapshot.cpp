@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Prints one frame of a real game, steered toward the digits for a while,
 // as the terminal shows it: the picture of the game in the README.
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What players and systems throw at a running game: key floods, resizes and
 // requests to stop. The game must go on, or end at once, and always leave
 // the terminal as it found it.
