@@ -92,6 +92,57 @@ std::optional<Status> next_frame(PtyTerminal& t, const std::optional<Status>& pr
     return seen != previous ? seen : std::nullopt;
 }
 
+bool whole_frame(const PtyTerminal& t)
+{
+    const std::string wall(field_cols, '*');
+    if (t.row(0).compare(0, field_cols, wall) != 0 ||
+        t.row(field_rows - 1).compare(0, field_cols, wall) != 0) {
+        return false;
+    }
+    for (int y = 1; y < field_rows - 1; ++y) {
+        if (t.at(y, 0) != '*' || t.at(y, field_cols - 1) != '*') {
+            return false;
+        }
+    }
+    return status_line(t).has_value();
+}
+
+FrameWatch::FrameWatch(PtyTerminal& t) : t_(t), chained_(t.on_output)
+{
+    t_.on_output = [this](std::string_view chunk, Clock::time_point when) {
+        if (chained_) {
+            chained_(chunk, when);
+        }
+        const bool whole = whole_frame(t_);
+        started_ = started_ || whole;
+        if (!started_) {
+            return;
+        }
+        ++chunks_;
+        if (!whole) {
+            if (partial_++ == 0) {
+                first_partial_ = t_.dump();
+            }
+            return;
+        }
+        const std::optional<Status> status = status_line(t_);
+        if (status != shown_) {
+            ++frames_;
+            shown_ = status;
+        }
+    };
+}
+
+FrameWatch::~FrameWatch()
+{
+    stop();
+}
+
+void FrameWatch::stop()
+{
+    t_.on_output = chained_;
+}
+
 std::vector<Cell> snake_cells(const PtyTerminal& t)
 {
     std::vector<Cell> cells;

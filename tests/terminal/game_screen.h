@@ -36,6 +36,40 @@ std::optional<Status> read_status(const PtyTerminal& t);
 std::optional<Status> next_frame(PtyTerminal& t, const std::optional<Status>& previous,
                                  Clock::duration for_at_most);
 
+// The screen holds a whole frame: both wall rows, both wall columns and the
+// status line.
+bool whole_frame(const PtyTerminal& t);
+
+// Judges the screen after every chunk of output, from the first whole frame
+// on, as a terminal that paints after each read would show it. Frames are
+// counted where a chunk leaves a new status line behind.
+class FrameWatch
+{
+  public:
+    explicit FrameWatch(PtyTerminal& t);
+    ~FrameWatch();
+    FrameWatch(const FrameWatch&) = delete;
+    FrameWatch& operator=(const FrameWatch&) = delete;
+
+    // Ends the watch, before the program leaves the screen at its end.
+    void stop();
+
+    int chunks() const { return chunks_; }
+    int frames() const { return frames_; }
+    int partial() const { return partial_; }
+    const std::string& first_partial() const { return first_partial_; } // the screen it left
+
+  private:
+    PtyTerminal& t_;
+    std::function<void(std::string_view, Clock::time_point)> chained_;
+    bool started_ = false;
+    std::optional<Status> shown_;
+    int chunks_ = 0;
+    int frames_ = 0;
+    int partial_ = 0;
+    std::string first_partial_;
+};
+
 std::vector<Cell> snake_cells(const PtyTerminal& t);
 std::optional<Cell> digit_cell(const PtyTerminal& t);
 

@@ -174,13 +174,15 @@ bool PtyTerminal::read_once(Clock::time_point deadline)
         char buffer[8192];
         const ssize_t n = read(master_, buffer, sizeof buffer);
         if (n > 0) {
+            const Clock::time_point arrived = Clock::now();
             bytes_received_ += static_cast<std::size_t>(n);
-            if (on_output) {
-                on_output(std::string_view(buffer, static_cast<size_t>(n)), Clock::now());
-            }
-            const std::string expanded = repeats_.feed(std::string_view(buffer, static_cast<size_t>(n)));
+            const std::string_view chunk(buffer, static_cast<size_t>(n));
+            const std::string expanded = repeats_.feed(chunk);
             vterm_input_write(vt_, expanded.data(), expanded.size());
             vterm_screen_flush_damage(screen_);
+            if (on_output) {
+                on_output(chunk, arrived);
+            }
             return true;
         }
     }

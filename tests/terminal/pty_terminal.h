@@ -91,7 +91,9 @@ class PtyTerminal
     // until it has ended.
     const rusage& usage() const { return usage_; }
 
-    // Observers: every chunk of output as it arrives, with its time.
+    // Observer of every chunk of output, called with the chunk and the time
+    // it arrived once the emulator has taken it in: the screen then shows
+    // what a terminal that paints after each read would show.
     std::function<void(std::string_view, Clock::time_point)> on_output;
 
   private:
