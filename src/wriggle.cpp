@@ -48,6 +48,19 @@ int main()
 
     watch_for_stop();
     initscr();
+    // ncurses flushes its output after every cursor movement until the
+    // screen has been suspended and resumed once: mvcur treats a screen
+    // that has never left curses mode as one driven by a low-level terminfo
+    // program. A repaint would then reach the terminal as dozens of writes,
+    // and a terminal that paints between two of them shows a blank or
+    // half-drawn field. One suspension now, before anything is drawn,
+    // makes every later refresh a single write. It shows nothing: the
+    // alternate screen is entered and left within one write, then entered
+    // again blank. It comes before every setting below, as the suspension
+    // switches the keypad's transmit mode off and keypad() switches it back
+    // on at once, so an arrow steers from the very first tick.
+    endwin();
+    refresh();
     noecho();
     cbreak(); // keys must arrive as they are typed, not after Enter
     keypad(stdscr, TRUE);
