@@ -117,7 +117,9 @@ TEST_F(Play, WinsAWholeGame)
 {
     PtyTerminal t(argv);
     // Read as a terminal reads it, no chunk of the game's output may leave a
-    // blank or half-drawn field on the screen.
+    // blank or half-drawn field on the screen. Under Wine the terminal goes
+    // on echoing what is typed until the program first waits for a key, so
+    // there the harness starts steering only after the first frame.
     FrameWatch watch(t);
     std::optional<Status> frame = next_frame(t, std::nullopt, startup);
     ASSERT_TRUE(frame) << t.dump();
@@ -132,7 +134,7 @@ TEST_F(Play, WinsAWholeGame)
                           : heading.x == -1 ? Key::left
                           : heading.y == 1  ? Key::down
                                             : Key::up;
-        if (key != ahead) {
+        if (key != ahead && !(wine && frames == 1)) {
             t.press(key);
         }
         const Cell was = frame->head;
