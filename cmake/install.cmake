@@ -8,33 +8,62 @@ if(WIN32)
   # side. The DLL's import library is of no use to a player.
   install(TARGETS wriggle RUNTIME DESTINATION .)
   install(TARGETS curses RUNTIME DESTINATION . ARCHIVE DESTINATION lib EXCLUDE_FROM_ALL)
-  # The read-me with Windows line ends, for any Windows text editor.
+  # The read-me and the licence with Windows line ends, for any Windows
+  # text editor.
   configure_file(packaging/README-windows.txt README-windows.txt @ONLY NEWLINE_STYLE CRLF)
-  install(FILES ${CMAKE_CURRENT_BINARY_DIR}/README-windows.txt DESTINATION .)
+  configure_file(LICENSE LICENSE.txt @ONLY NEWLINE_STYLE CRLF)
+  install(FILES ${CMAKE_CURRENT_BINARY_DIR}/README-windows.txt ${CMAKE_CURRENT_BINARY_DIR}/LICENSE.txt DESTINATION .)
   return()
 endif()
+
+# Compresses a file as Debian and man-db expect (gzip -9), into the build
+# tree; gzip -n leaves out the name and time stamp, so the same input always
+# makes the same file. Without gzip the file stays as it is. The name of the
+# file to install is left in ${out_var}.
+function(wriggle_gzip target source name out_var)
+  find_program(WRIGGLE_GZIP gzip)
+  if(NOT WRIGGLE_GZIP)
+    set(${out_var} ${source} PARENT_SCOPE)
+    return()
+  endif()
+  set(gz ${PROJECT_BINARY_DIR}/compressed/${name}.gz)
+  add_custom_command(
+    OUTPUT ${gz}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/compressed
+    COMMAND ${WRIGGLE_GZIP} -9 -n -c ${source} > ${gz}
+    DEPENDS ${source}
+    COMMENT "Compressing ${name}"
+    VERBATIM)
+  add_custom_target(${target} ALL DEPENDS ${gz})
+  set(${out_var} ${gz} PARENT_SCOPE)
+endfunction()
+
+# Installs the program into `dir`, stripped of its symbols and of the compiler
+# notes (.comment, .note) when the install strips (cmake --install --strip,
+# and cpack), as Debian's dh_strip does.
+function(wriggle_install_program dir)
+  install(TARGETS wriggle RUNTIME DESTINATION ${dir} ${ARGN})
+  if(CMAKE_STRIP)
+    install(CODE "
+      if(CMAKE_INSTALL_DO_STRIP)
+        execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment --remove-section=.note
+          \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${dir}/$<TARGET_FILE_NAME:wriggle>\")
+      endif()" ${ARGN})
+  endif()
+endfunction()
 
 # The game goes to bin, not games: GNUInstallDirs has no directory for games,
 # bin is on every user's PATH (games is missing from root's PATH on Debian
 # and from every PATH on many other systems), and wriggle is a program users
-# type by name. Set CMAKE_INSTALL_BINDIR=games to follow the Debian habit.
-install(TARGETS wriggle RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# type by name. The Debian package follows Debian's policy for games instead:
+# its copy, in the component "debian", goes to games (see packaging.cmake).
+wriggle_install_program(${CMAKE_INSTALL_BINDIR} COMPONENT program)
+wriggle_install_program(games COMPONENT debian EXCLUDE_FROM_ALL)
 
-# Manual pages are installed compressed, as man-db expects them; gzip -n
-# leaves out the time stamp, so the same page always makes the same file.
-set(WRIGGLE_MANPAGE ${PROJECT_SOURCE_DIR}/man/wriggle.6)
-find_program(WRIGGLE_GZIP gzip)
-if(WRIGGLE_GZIP)
-  set(WRIGGLE_MANPAGE_GZ ${PROJECT_BINARY_DIR}/man/wriggle.6.gz)
-  add_custom_command(
-    OUTPUT ${WRIGGLE_MANPAGE_GZ}
-    COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/man
-    COMMAND ${WRIGGLE_GZIP} -9 -n -c ${WRIGGLE_MANPAGE} > ${WRIGGLE_MANPAGE_GZ}
-    DEPENDS ${WRIGGLE_MANPAGE}
-    COMMENT "Compressing the manual page"
-    VERBATIM)
-  add_custom_target(manpage ALL DEPENDS ${WRIGGLE_MANPAGE_GZ})
-  install(FILES ${WRIGGLE_MANPAGE_GZ} DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
-else()
-  install(FILES ${WRIGGLE_MANPAGE} DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
-endif()
+wriggle_gzip(manpage ${PROJECT_SOURCE_DIR}/man/wriggle.6 wriggle.6 manpage_file)
+install(FILES ${manpage_file} DESTINATION ${CMAKE_INSTALL_MANDIR}/man6 COMPONENT data)
+
+# The changelog where Debian keeps it; the licence goes beside it, in
+# Debian's machine-readable form (packaging.cmake).
+wriggle_gzip(changelog ${PROJECT_SOURCE_DIR}/CHANGELOG.md changelog changelog_file)
+install(FILES ${changelog_file} DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT data)

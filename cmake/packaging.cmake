@@ -17,16 +17,105 @@ if(WIN32)
   set(CPACK_PACKAGE_FILE_NAME wriggle-${PROJECT_VERSION}-win64)
   # The program, curses.dll and the read-me at the top of the zip.
   set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
-else()
-  set(CPACK_GENERATOR DEB)
-  set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")
-  set(CPACK_DEBIAN_PACKAGE_SECTION games)
-  set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-  # The dependencies (libc, ncurses, ...) as dpkg-shlibdeps finds them in
-  # the program, so they match the libraries the build linked against.
-  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-  # wriggle_<version>_<arch>.deb
-  set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+  include(CPack)
+  return()
 endif()
+
+# The licence as a Debian copyright file (machine-readable, DEP-5), made
+# from LICENSE so that the two cannot drift apart. DEP-5 calls this licence
+# Expat; its text goes in indented, with "." for each blank line.
+file(READ ${PROJECT_SOURCE_DIR}/LICENSE license)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/LICENSE)
+if(NOT license MATCHES "Copyright \\(c\\) ([^\n]+)")
+  message(FATAL_ERROR "LICENSE has no line \"Copyright (c) YEAR HOLDER\"")
+endif()
+set(copyright_holder "${CMAKE_MATCH_1}")
+string(FIND "${license}" "Permission is hereby granted" terms_start)
+string(SUBSTRING "${license}" ${terms_start} -1 terms)
+string(STRIP "${terms}" terms)
+string(REPLACE "\n\n" "\n.\n" terms "${terms}")
+string(REPLACE "\n" "\n " terms " ${terms}")
+string(CONCAT copyright
+  "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/\n"
+  "Upstream-Name: wriggle\n"
+  "Upstream-Contact: ${CPACK_PACKAGE_CONTACT}\n"
+  "\n"
+  "Files: *\n"
+  "Copyright: ${copyright_holder}\n"
+  "License: Expat\n"
+  "Comment: SPDX calls this licence MIT.\n"
+  "\n"
+  "License: Expat\n"
+  "${terms}\n")
+file(GENERATE OUTPUT ${PROJECT_BINARY_DIR}/copyright CONTENT "${copyright}")
+install(FILES ${PROJECT_BINARY_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT data)
+
+# The package has a Debian revision (1.0.0-1), like any package of software
+# released on its own: then CHANGELOG.md is the upstream changelog.gz, and
+# the packaging's own history goes in changelog.Debian.gz, one entry dated
+# by the release's heading in CHANGELOG.md ("## [1.0.0] - 2026-12-08").
+set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
+set(deb_version ${PROJECT_VERSION}-${CPACK_DEBIAN_PACKAGE_RELEASE})
+file(READ ${PROJECT_SOURCE_DIR}/CHANGELOG.md changes)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/CHANGELOG.md)
+string(REPLACE "." "\\." version_pattern "${PROJECT_VERSION}")
+if(changes MATCHES "\n## \\[${version_pattern}\\] - ([0-9][0-9][0-9][0-9])-([0-9][0-9])-([0-9][0-9])")
+  set(distribution unstable)
+  set(year ${CMAKE_MATCH_1})
+  math(EXPR month "1${CMAKE_MATCH_2} - 100")
+  math(EXPR day "1${CMAKE_MATCH_3} - 100")
+else()
+  message(WARNING "CHANGELOG.md has no dated section for ${PROJECT_VERSION}: the package is marked UNRELEASED")
+  set(distribution UNRELEASED)
+  string(TIMESTAMP year "%Y" UTC)
+  string(TIMESTAMP month "%m" UTC)
+  string(TIMESTAMP day "%d" UTC)
+  math(EXPR month "1${month} - 100")
+  math(EXPR day "1${day} - 100")
+endif()
+# Debian dates carry the day of the week (Sakamoto's method; 0 is Sunday).
+math(EXPR month_index "${month} - 1")
+set(month_offsets 0 3 2 5 0 3 5 1 4 6 2 4)
+list(GET month_offsets ${month_index} offset)
+set(y ${year})
+if(month LESS 3)
+  math(EXPR y "${year} - 1")
+endif()
+math(EXPR weekday "(${y} + ${y} / 4 - ${y} / 100 + ${y} / 400 + ${offset} + ${day}) % 7")
+set(weekdays Sun Mon Tue Wed Thu Fri Sat)
+list(GET weekdays ${weekday} weekday)
+set(month_names Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec)
+list(GET month_names ${month_index} month_name)
+if(day LESS 10)
+  set(day 0${day})
+endif()
+string(CONCAT debian_changelog
+  "wriggle (${deb_version}) ${distribution}; urgency=medium\n"
+  "\n"
+  "  * Debian package of wriggle ${PROJECT_VERSION}, made by CPack from the\n"
+  "    release's sources. The release's changes are in changelog.gz.\n"
+  "\n"
+  " -- ${CPACK_PACKAGE_CONTACT}  ${weekday}, ${day} ${month_name} ${year} 00:00:00 +0000\n")
+file(GENERATE OUTPUT ${PROJECT_BINARY_DIR}/changelog.Debian CONTENT "${debian_changelog}")
+wriggle_gzip(debian_changelog ${PROJECT_BINARY_DIR}/changelog.Debian changelog.Debian debian_changelog_file)
+install(FILES ${debian_changelog_file} DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT debian EXCLUDE_FROM_ALL)
+install(FILES packaging/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME wriggle
+  COMPONENT debian EXCLUDE_FROM_ALL)
+
+set(CPACK_GENERATOR DEB)
+# One package of the program's copy in /usr/games (policy for games) and the
+# files every install gets; a plain install has the program in bin instead.
+set(CPACK_DEB_COMPONENT_INSTALL ON)
+set(CPACK_COMPONENTS_GROUPING ALL_COMPONENTS_IN_ONE)
+set(CPACK_COMPONENTS_ALL debian data)
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")
+set(CPACK_DEBIAN_PACKAGE_SECTION games)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# The dependencies (libc, ncurses, ...) as dpkg-shlibdeps finds them in
+# the program, so they match the libraries the build linked against.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/cpack-checks.cmake)
+# wriggle_<version>-<revision>_<arch>.deb
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 
 include(CPack)

@@ -1,0 +1,58 @@
+# SPDX-License-Identifier: MIT
+# What the tests and the benchmarks need beyond the game itself. Each one is
+# looked for here, before any target uses it, so that a missing one stops the
+# configuration with the package to install and the switch that does
+# without it, instead of an error from deep inside a find module.
+
+function(wriggle_missing what packages switch)
+  message(FATAL_ERROR
+    "${what} was not found.\n"
+    "Install it (Debian and Ubuntu: ${packages}), "
+    "or configure with ${switch} to build without it.")
+endfunction()
+
+# The harness serves the tests and the benchmarks: turning it off means both.
+set(harness_off "")
+if(BUILD_TESTING)
+  string(APPEND harness_off "-DBUILD_TESTING=OFF ")
+endif()
+if(WRIGGLE_BENCH)
+  string(APPEND harness_off "-DWRIGGLE_BENCH=OFF ")
+endif()
+string(STRIP "${harness_off}" harness_off)
+
+# The terminal harness: the programs in a pseudo-terminal, read by libvterm.
+find_package(PkgConfig QUIET)
+if(NOT PKG_CONFIG_FOUND)
+  wriggle_missing("pkg-config (to find libvterm)" "pkg-config; Fedora: pkgconf; Arch: pkgconf" "${harness_off}")
+endif()
+pkg_check_modules(VTERM QUIET IMPORTED_TARGET vterm)
+if(NOT VTERM_FOUND)
+  wriggle_missing("libvterm" "libvterm-dev; Fedora: libvterm-devel; Arch: libvterm" "${harness_off}")
+endif()
+
+if(BUILD_TESTING)
+  find_package(GTest QUIET)
+  if(NOT GTest_FOUND AND NOT GTEST_FOUND)
+    wriggle_missing("GoogleTest" "libgtest-dev; Fedora: gtest-devel; Arch: gtest" "-DBUILD_TESTING=OFF")
+  endif()
+  # CMake before 3.20 calls the main library GTest::Main.
+  if(NOT TARGET GTest::gtest_main)
+    add_library(GTest::gtest_main INTERFACE IMPORTED)
+    set_target_properties(GTest::gtest_main PROPERTIES INTERFACE_LINK_LIBRARIES GTest::Main)
+  endif()
+
+  # Valgrind only adds the memcheck runs; the rest of the tests go on without.
+  find_program(VALGRIND valgrind)
+  if(NOT VALGRIND)
+    message(WARNING "Valgrind was not found: the memcheck tests are left out. Install valgrind to run them.")
+  endif()
+endif()
+
+if(WRIGGLE_BENCH)
+  find_package(benchmark QUIET)
+  if(NOT benchmark_FOUND)
+    wriggle_missing("Google Benchmark" "libbenchmark-dev; Fedora: google-benchmark-devel; Arch: benchmark"
+      "-DWRIGGLE_BENCH=OFF")
+  endif()
+endif()
