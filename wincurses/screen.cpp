@@ -5,6 +5,7 @@
 // it found it, as curses on a terminal does with its alternate screen.
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "window.h"
 
@@ -18,10 +19,7 @@ curses_window the_window;
 bool active = false; // between initscr and endwin
 
 struct saved_console {
-    bool have_input_mode = false;
-    bool have_output_mode = false;
     bool have_cursor = false;
-    bool have_cursor_position = false;
     bool have_screen = false;
     DWORD input_mode = 0;
     DWORD output_mode = 0;
@@ -34,12 +32,8 @@ saved_console saved;
 
 void restore_modes()
 {
-    if (saved.have_input_mode) {
-        SetConsoleMode(con.input, saved.input_mode);
-    }
-    if (saved.have_output_mode) {
-        SetConsoleMode(con.output, saved.output_mode);
-    }
+    SetConsoleMode(con.input, saved.input_mode);
+    SetConsoleMode(con.output, saved.output_mode);
     if (saved.have_cursor) {
         SetConsoleCursorInfo(con.output, &saved.cursor);
     }
@@ -66,6 +60,27 @@ DWORD game_input_mode(DWORD mode)
     mode &= ~static_cast<DWORD>(ENABLE_LINE_INPUT | ENABLE_ECHO_INPUT | ENABLE_MOUSE_INPUT |
                                 ENABLE_WINDOW_INPUT | ENABLE_QUICK_EDIT_MODE | ENABLE_VIRTUAL_TERMINAL_INPUT);
     return mode;
+}
+
+// What ncurses does when it cannot drive the terminal: one line on the error
+// output and exit status 1, before anything has changed. The console calls
+// fail when the program's input or output is not a console: redirected to a
+// file or a pipe, or in mintty (Git Bash), whose windows are no consoles
+// and which winpty bridges to one.
+[[noreturn]] void refuse_without_console()
+{
+    char path[MAX_PATH];
+    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string name(path, length < MAX_PATH ? length : 0);
+    name.erase(0, name.find_last_of("\\/") + 1);
+    name = name.substr(0, name.rfind('.'));
+    if (name.empty()) {
+        name = "this program";
+    }
+    std::fprintf(stderr,
+                 "%s must run in a Windows console window: mintty and Git Bash need winpty (winpty %s)\n",
+                 name.c_str(), name.c_str());
+    std::exit(1);
 }
 
 // Diagnostics: if WRIGGLE_CURSES_TRACE names a file, endwin appends the line
@@ -95,18 +110,19 @@ WINDOW* initscr(void)
     }
     con.input = GetStdHandle(STD_INPUT_HANDLE);
     con.output = GetStdHandle(STD_OUTPUT_HANDLE);
+    CONSOLE_SCREEN_BUFFER_INFO info;
+    if (!GetConsoleMode(con.input, &saved.input_mode) || !GetConsoleMode(con.output, &saved.output_mode) ||
+        !GetConsoleScreenBufferInfo(con.output, &info)) {
+        refuse_without_console();
+    }
 
     // The window covers the visible part of the console's screen buffer.
     WINDOW* win = &the_window;
-    CONSOLE_SCREEN_BUFFER_INFO info;
-    if (GetConsoleScreenBufferInfo(con.output, &info)) {
-        win->rows = info.srWindow.Bottom - info.srWindow.Top + 1;
-        win->cols = info.srWindow.Right - info.srWindow.Left + 1;
-        win->attributes = info.wAttributes;
-        con.origin = {info.srWindow.Left, info.srWindow.Top};
-        saved.cursor_position = info.dwCursorPosition;
-        saved.have_cursor_position = true;
-    }
+    win->rows = info.srWindow.Bottom - info.srWindow.Top + 1;
+    win->cols = info.srWindow.Right - info.srWindow.Left + 1;
+    win->attributes = info.wAttributes;
+    con.origin = {info.srWindow.Left, info.srWindow.Top};
+    saved.cursor_position = info.dwCursorPosition;
     CHAR_INFO blank;
     blank.Char.UnicodeChar = L' ';
     blank.Attributes = win->attributes;
@@ -126,11 +142,7 @@ WINDOW* initscr(void)
     saved.have_cursor = GetConsoleCursorInfo(con.output, &saved.cursor) != 0;
     // Curses writes cells, not text, so the output mode needs no change; it is
     // only put back with the rest.
-    saved.have_output_mode = GetConsoleMode(con.output, &saved.output_mode) != 0;
-    saved.have_input_mode = GetConsoleMode(con.input, &saved.input_mode) != 0;
-    if (saved.have_input_mode) {
-        SetConsoleMode(con.input, game_input_mode(saved.input_mode));
-    }
+    SetConsoleMode(con.input, game_input_mode(saved.input_mode));
     SetConsoleCtrlHandler(on_control, TRUE);
 
     active = true;
@@ -153,9 +165,7 @@ int endwin(void)
     if (saved.have_screen) {
         write_cells(saved.screen.data(), the_window.rows, the_window.cols);
     }
-    if (saved.have_cursor_position) {
-        SetConsoleCursorPosition(con.output, saved.cursor_position);
-    }
+    SetConsoleCursorPosition(con.output, saved.cursor_position);
     restore_modes();
     write_trace();
     return OK;
