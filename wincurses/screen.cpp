@@ -51,14 +51,29 @@ BOOL WINAPI on_control(DWORD)
 }
 
 // Keys as typed, one event each: no line editing, no echo by the console, no
-// mouse or selection with the mouse, no escape sequences for arrow keys.
-// Ctrl-C stays a control event (ENABLE_PROCESSED_INPUT), as it stays SIGINT
-// under curses on a terminal.
-DWORD game_input_mode(DWORD mode)
+// mouse, no escape sequences for arrow keys. Ctrl-C stays a control event
+// (ENABLE_PROCESSED_INPUT), as it stays SIGINT under curses on a terminal.
+//
+// QuickEdit (selecting with the mouse) and Insert mode are extended flags:
+// SetConsoleMode changes them only when the mode carries
+// ENABLE_EXTENDED_FLAGS and leaves them as they are otherwise, and
+// GetConsoleMode reports them only while the extended flags are in use. So:
+// - a saved mode with ENABLE_EXTENDED_FLAGS tells their state. The game turns
+//   QuickEdit off (a selection would hold its output) and keeps Insert mode;
+//   setting the saved mode back at the end restores both.
+// - a saved mode without it tells nothing of them: turning QuickEdit off
+//   would set Insert mode too, to a guess, and neither could be set back.
+//   The game then leaves both alone, and they are as they were at the end.
+//   If QuickEdit is on, a click then selects text and holds the game's output
+//   until the selection ends, as for any console program.
+DWORD game_input_mode(DWORD saved_mode)
 {
-    mode |= ENABLE_EXTENDED_FLAGS | ENABLE_PROCESSED_INPUT;
+    DWORD mode = saved_mode | ENABLE_PROCESSED_INPUT;
     mode &= ~static_cast<DWORD>(ENABLE_LINE_INPUT | ENABLE_ECHO_INPUT | ENABLE_MOUSE_INPUT |
-                                ENABLE_WINDOW_INPUT | ENABLE_QUICK_EDIT_MODE | ENABLE_VIRTUAL_TERMINAL_INPUT);
+                                ENABLE_WINDOW_INPUT | ENABLE_VIRTUAL_TERMINAL_INPUT);
+    if ((saved_mode & ENABLE_EXTENDED_FLAGS) != 0) {
+        mode &= ~static_cast<DWORD>(ENABLE_QUICK_EDIT_MODE);
+    }
     return mode;
 }
 
