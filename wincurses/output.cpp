@@ -41,6 +41,7 @@ int put_cell(WINDOW* win, wchar_t ch)
         return OK;
     }
     win->x = win->cols - 1;
+    win->wrapped = true;
     return ERR;
 }
 
@@ -79,11 +80,16 @@ int print_formatted(WINDOW* win, const char* format, va_list args)
 // As curses does: a newline erases the rest of the line and goes to the start
 // of the next one (an error on the last line, where the cursor stays), a tab
 // goes on to the next multiple of eight columns, other control characters
-// show as ^X.
+// show as ^X. Text that ran into the bottom-right cell keeps it: a newline
+// then erases nothing, so a line as wide as a window that ends there shows
+// whole, as in ncurses.
 int put_char(WINDOW* win, unsigned char c)
 {
     switch (c) {
     case '\n':
+        if (win->wrapped) {
+            return ERR;
+        }
         blank(win, cell_index(win, win->y, win->x), cell_index(win, win->y + 1, 0));
         if (win->y + 1 >= win->rows) {
             return ERR;
@@ -93,11 +99,13 @@ int put_char(WINDOW* win, unsigned char c)
         return OK;
     case '\r':
         win->x = 0;
+        win->wrapped = false;
         return OK;
     case '\b':
         if (win->x > 0) {
             --win->x;
         }
+        win->wrapped = false;
         return OK;
     case '\t':
         do {
@@ -123,6 +131,7 @@ int wmove(WINDOW* win, int y, int x)
     }
     win->y = y;
     win->x = x;
+    win->wrapped = false;
     return OK;
 }
 
@@ -170,5 +179,6 @@ int clear(void)
     blank(stdscr, 0, stdscr->cells.size());
     stdscr->y = 0;
     stdscr->x = 0;
+    stdscr->wrapped = false;
     return OK;
 }

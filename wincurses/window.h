@@ -18,6 +18,7 @@ struct curses_window {
     WORD attributes = FOREGROUND_RED | FOREGROUND_GREEN | FOREGROUND_BLUE;
     std::vector<CHAR_INFO> cells; // rows * cols of them, row by row
     bool changed = true;          // cells that the console does not show yet
+    bool wrapped = false;         // text ran into the bottom-right cell and stopped there
     int shown_y = -1;             // where the last refresh put the console's cursor
     int shown_x = -1;
     bool keypad = false;
