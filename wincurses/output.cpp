@@ -182,3 +182,23 @@ int clear(void)
     stdscr->wrapped = false;
     return OK;
 }
+
+void resize_window(WINDOW* win, int rows, int cols)
+{
+    CHAR_INFO space;
+    space.Char.UnicodeChar = L' ';
+    space.Attributes = win->attributes;
+    std::vector<CHAR_INFO> cells(static_cast<std::size_t>(rows) * cols, space);
+    for (int y = 0; y < rows && y < win->rows; ++y) {
+        for (int x = 0; x < cols && x < win->cols; ++x) {
+            cells[static_cast<std::size_t>(y) * cols + x] = win->cells[cell_index(win, y, x)];
+        }
+    }
+    win->cells = std::move(cells);
+    win->rows = rows;
+    win->cols = cols;
+    win->y = std::min(win->y, rows - 1);
+    win->x = std::min(win->x, cols - 1);
+    win->wrapped = false;
+    win->changed = true;
+}

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
-// Entering and leaving curses mode. initscr notes all it is about to change in
-// the console, and endwin puts it back: the input and output modes, the cursor
-// and the cells of the console window, so the program leaves the console as
-// it found it, as curses on a terminal does with its alternate screen.
+// Entering and leaving curses mode, and following the console window's size.
+// initscr notes all it is about to change in the console, and endwin puts it
+// back: the input and output modes, the cursor, and the cells of every part
+// of the screen buffer that the window covered at any of its sizes, so the
+// program leaves the console as it found it, as curses on a terminal does
+// with its alternate screen.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -18,17 +20,66 @@ namespace
 curses_window the_window;
 bool active = false; // between initscr and endwin
 
+constexpr SMALL_RECT no_area = {0, 0, -1, -1};
+
 struct saved_console {
     bool have_cursor = false;
-    bool have_screen = false;
     DWORD input_mode = 0;
     DWORD output_mode = 0;
     CONSOLE_CURSOR_INFO cursor = {};
     COORD cursor_position = {0, 0};
-    std::vector<CHAR_INFO> screen; // the cells under the window
+    // What the console showed before the window was painted over it: the
+    // smallest rectangle of the screen buffer holding every place the window
+    // has been shown, with its cells row by row.
+    SMALL_RECT area = no_area;
+    std::vector<CHAR_INFO> screen;
 };
 
 saved_console saved;
+
+int width(const SMALL_RECT& r)
+{
+    return r.Right - r.Left + 1;
+}
+
+int height(const SMALL_RECT& r)
+{
+    return r.Bottom - r.Top + 1;
+}
+
+// Widens the saved area to take in `shown`, before the window is painted
+// there. The cells new to the area are read from the console, which still
+// shows there what it showed before the game; those already saved are kept,
+// as the console now shows the window over them. Cells the console cannot
+// give (beyond its screen buffer) are saved blank.
+void save_cells(const SMALL_RECT& shown)
+{
+    const SMALL_RECT old = saved.area;
+    SMALL_RECT area = shown;
+    if (width(old) > 0) {
+        area = {std::min(old.Left, shown.Left), std::min(old.Top, shown.Top),
+                std::max(old.Right, shown.Right), std::max(old.Bottom, shown.Bottom)};
+        if (area.Left == old.Left && area.Top == old.Top && area.Right == old.Right &&
+            area.Bottom == old.Bottom) {
+            return;
+        }
+    }
+    CHAR_INFO space;
+    space.Char.UnicodeChar = L' ';
+    space.Attributes = the_window.attributes;
+    std::vector<CHAR_INFO> cells(static_cast<std::size_t>(width(area)) * height(area), space);
+    SMALL_RECT read = area;
+    ReadConsoleOutputW(con.output, cells.data(),
+                       {static_cast<SHORT>(width(area)), static_cast<SHORT>(height(area))}, {0, 0}, &read);
+    for (int y = old.Top; y <= old.Bottom; ++y) {
+        for (int x = old.Left; x <= old.Right; ++x) {
+            cells[static_cast<std::size_t>(y - area.Top) * width(area) + (x - area.Left)] =
+                saved.screen[static_cast<std::size_t>(y - old.Top) * width(old) + (x - old.Left)];
+        }
+    }
+    saved.area = area;
+    saved.screen = std::move(cells);
+}
 
 void restore_modes()
 {
@@ -77,6 +128,22 @@ DWORD game_input_mode(DWORD saved_mode)
     return mode;
 }
 
+// Notes what the console window shows and where its cursor is, and sets the
+// game's input mode.
+void enter_curses_mode(const CONSOLE_SCREEN_BUFFER_INFO& info)
+{
+    saved.area = no_area;
+    saved.screen.clear();
+    save_cells(info.srWindow);
+    saved.cursor_position = info.dwCursorPosition;
+    SetConsoleMode(con.input, game_input_mode(saved.input_mode));
+    SetConsoleCtrlHandler(on_control, TRUE);
+    active = true;
+    the_window.changed = true;
+    the_window.shown_y = -1;
+    the_window.shown_x = -1;
+}
+
 // What ncurses does when it cannot drive the terminal: one line on the error
 // output and exit status 1, before anything has changed. The console calls
 // fail when the program's input or output is not a console: redirected to a
@@ -101,7 +168,7 @@ DWORD game_input_mode(DWORD saved_mode)
 // Diagnostics: if WRIGGLE_CURSES_TRACE names a file, endwin appends the line
 // "refreshes=N console_writes=M" to it. N counts wrefresh calls; M counts
 // WriteConsoleOutputW calls: one for each refresh that had anything new to
-// show, and one more for endwin's putting back of the console's cells.
+// show, and one more for each endwin's putting back of the console's cells.
 void write_trace()
 {
     const char* path = std::getenv("WRIGGLE_CURSES_TRACE");
@@ -130,39 +197,45 @@ WINDOW* initscr(void)
         !GetConsoleScreenBufferInfo(con.output, &info)) {
         refuse_without_console();
     }
+    // Curses writes cells, not text, so the output mode needs no change; it is
+    // only put back with the rest.
+    saved.have_cursor = GetConsoleCursorInfo(con.output, &saved.cursor) != 0;
 
     // The window covers the visible part of the console's screen buffer.
     WINDOW* win = &the_window;
-    win->rows = info.srWindow.Bottom - info.srWindow.Top + 1;
-    win->cols = info.srWindow.Right - info.srWindow.Left + 1;
     win->attributes = info.wAttributes;
-    con.origin = {info.srWindow.Left, info.srWindow.Top};
-    saved.cursor_position = info.dwCursorPosition;
-    CHAR_INFO blank;
-    blank.Char.UnicodeChar = L' ';
-    blank.Attributes = win->attributes;
-    win->cells.assign(static_cast<std::size_t>(win->rows) * win->cols, blank);
+    win->rows = 0;
+    win->cols = 0;
+    resize_window(win, height(info.srWindow), width(info.srWindow));
     win->y = 0;
     win->x = 0;
-    win->changed = true;
-    win->shown_y = -1;
-    win->shown_x = -1;
-
-    saved.screen.resize(win->cells.size());
-    SMALL_RECT area = {con.origin.X, con.origin.Y, static_cast<SHORT>(con.origin.X + win->cols - 1),
-                       static_cast<SHORT>(con.origin.Y + win->rows - 1)};
-    saved.have_screen = ReadConsoleOutputW(con.output, saved.screen.data(),
-                                           {static_cast<SHORT>(win->cols), static_cast<SHORT>(win->rows)},
-                                           {0, 0}, &area) != 0;
-    saved.have_cursor = GetConsoleCursorInfo(con.output, &saved.cursor) != 0;
-    // Curses writes cells, not text, so the output mode needs no change; it is
-    // only put back with the rest.
-    SetConsoleMode(con.input, game_input_mode(saved.input_mode));
-    SetConsoleCtrlHandler(on_control, TRUE);
-
-    active = true;
+    con.origin = {info.srWindow.Left, info.srWindow.Top};
+    con.resized = false;
+    enter_curses_mode(info);
     stdscr = win;
     return win;
+}
+
+// The console sends no signal when its window changes size (the window-size
+// events it can send tell of the screen buffer, whose size a window may not
+// share), so the size is looked up at each refresh and key read, where
+// ncurses takes a size that SIGWINCH announced. The cells about to be
+// painted for the first time are saved first.
+bool follow_console_size()
+{
+    CONSOLE_SCREEN_BUFFER_INFO info;
+    if (!active || !GetConsoleScreenBufferInfo(con.output, &info)) {
+        return false;
+    }
+    const SMALL_RECT& shown = info.srWindow;
+    if (height(shown) == the_window.rows && width(shown) == the_window.cols) {
+        return false;
+    }
+    save_cells(shown);
+    resize_window(&the_window, height(shown), width(shown));
+    con.origin = {shown.Left, shown.Top};
+    con.resized = true;
+    return true;
 }
 
 // Safe to call again: with nothing left to undo it does nothing and, as
@@ -177,10 +250,16 @@ int endwin(void)
     }
     active = false;
     SetConsoleCtrlHandler(on_control, FALSE);
-    if (saved.have_screen) {
-        write_cells(saved.screen.data(), the_window.rows, the_window.cols);
+    write_cells(saved.screen.data(), saved.area);
+    // The screen buffer may have shrunk since: the cursor goes as near its old
+    // place as the buffer allows.
+    CONSOLE_SCREEN_BUFFER_INFO info;
+    COORD cursor = saved.cursor_position;
+    if (GetConsoleScreenBufferInfo(con.output, &info)) {
+        cursor.X = std::min<SHORT>(cursor.X, info.dwSize.X - 1);
+        cursor.Y = std::min<SHORT>(cursor.Y, info.dwSize.Y - 1);
     }
-    SetConsoleCursorPosition(con.output, saved.cursor_position);
+    SetConsoleCursorPosition(con.output, cursor);
     restore_modes();
     write_trace();
     return OK;
