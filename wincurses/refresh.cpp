@@ -20,6 +20,7 @@ int wrefresh(WINDOW* win)
         return ERR;
     }
     ++con.refreshes;
+    resume_curses_mode();
     follow_console_size();
     bool done = true;
     if (win->changed) {

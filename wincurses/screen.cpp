@@ -129,7 +129,8 @@ DWORD game_input_mode(DWORD saved_mode)
 }
 
 // Notes what the console window shows and where its cursor is, and sets the
-// game's input mode.
+// game's input mode: at initscr, and again when a refresh comes back after
+// endwin, as whatever was written meanwhile is for endwin to put back.
 void enter_curses_mode(const CONSOLE_SCREEN_BUFFER_INFO& info)
 {
     saved.area = no_area;
@@ -214,6 +215,14 @@ WINDOW* initscr(void)
     enter_curses_mode(info);
     stdscr = win;
     return win;
+}
+
+void resume_curses_mode()
+{
+    CONSOLE_SCREEN_BUFFER_INFO info;
+    if (!active && stdscr != nullptr && GetConsoleScreenBufferInfo(con.output, &info)) {
+        enter_curses_mode(info);
+    }
 }
 
 // The console sends no signal when its window changes size (the window-size

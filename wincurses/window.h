@@ -56,6 +56,9 @@ bool write_cells(const CHAR_INFO* cells, SMALL_RECT area);
 // and blanking the rest; the next refresh writes all of it.
 void resize_window(WINDOW* win, int rows, int cols);
 
+// After endwin, the next refresh goes back into curses mode, as in curses.
+void resume_curses_mode();
+
 // Takes the size of the console window if it has changed since the last
 // look, as curses on a terminal takes a new size at the next refresh or key
 // read. True if it changed.
