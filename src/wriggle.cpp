@@ -12,7 +12,8 @@ namespace
 {
 
 // Long enough for an arrow key's escape sequence to arrive whole, short
-// enough that a lone Escape quits at once.
+// enough that a lone Escape quits at once. Set before initscr, which puts the
+// player's own ESCDELAY over it, as ncurses lets the player choose.
 constexpr int escape_delay_ms = 25;
 constexpr int banner_pause_ms = 3000;
 
@@ -46,13 +47,13 @@ int main()
     loadmap();
     newpointnumber();
 
+    set_escdelay(escape_delay_ms);
     watch_for_stop();
     initscr();
     noecho();
     cbreak(); // keys must arrive as they are typed, not after Enter
     keypad(stdscr, TRUE);
     nodelay(stdscr, TRUE);
-    set_escdelay(escape_delay_ms);
 
     int outcome = MOVE_CONTINUE;
     int key = ERR;

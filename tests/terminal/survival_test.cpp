@@ -54,7 +54,10 @@ std::vector<char> typeable_bytes(const termios& modes, bool printable_only)
 
 TEST_F(Survival, FloodsAndResizes)
 {
+    // The player's own escape delay, which the game must not override.
+    setenv("ESCDELAY", "1000", 1);
     PtyTerminal t(argv);
+    unsetenv("ESCDELAY");
     std::optional<Status> frame = next_frame(t, std::nullopt, startup);
     ASSERT_TRUE(frame) << t.dump();
     frame = next_frame(t, frame, tick_slack);
@@ -147,6 +150,17 @@ TEST_F(Survival, FloodsAndResizes)
     }
     EXPECT_EQ(frame->lives, 5);
 
+    if (!wine) {
+        // An arrow whose bytes come apart within the player's escape delay is
+        // still an arrow: the game goes on (its own 25 ms would quit).
+        t.send("\x1b");
+        t.pump_for(300ms);
+        t.send("OC"); // the rest of Right, in the keypad's cursor-key mode
+        frame = next_frame(t, frame, 2s);
+        ASSERT_TRUE(frame) << t.dump();
+        EXPECT_EQ(frame->head.y, expected.back().y);
+    }
+
     // Shrunk to 40 x 12 and back: the game goes on, and once the size is
     // back the frames are whole again.
     t.resize(12, 40);
@@ -161,14 +175,14 @@ TEST_F(Survival, FloodsAndResizes)
     EXPECT_EQ(t.row(22), std::string(80, ' '));
     EXPECT_EQ(frame->head.y, expected.back().y);
 
-    // An escape sequence cut short is an Escape: the game quits. Wine's
-    // console holds such a sequence until more comes, so there a real
-    // Escape follows.
+    // An escape sequence cut short is an Escape: the game quits once the
+    // escape delay is over. Wine's console holds such a sequence until more
+    // comes, so there a real Escape follows.
     t.send("\x1b[1;5");
     if (wine && !t.wait_exit(500ms)) {
         t.press(Key::escape);
     }
-    expect_clean_exit(t, wine ? 6s : 1s);
+    expect_clean_exit(t, wine ? 6s : 2s);
 }
 
 // Ctrl-C, a termination request and a hang-up, during play and during the
