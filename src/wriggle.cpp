@@ -12,7 +12,8 @@ namespace
 {
 
 // Long enough for an arrow key's escape sequence to arrive whole, short
-// enough that a lone Escape quits at once.
+// enough that a lone Escape quits at once. Set before initscr, which puts the
+// player's own ESCDELAY over it, as ncurses lets the player choose.
 constexpr int escape_delay_ms = 25;
 constexpr int banner_pause_ms = 3000;
 
@@ -46,6 +47,7 @@ int main()
     loadmap();
     newpointnumber();
 
+    set_escdelay(escape_delay_ms);
     watch_for_stop();
     initscr();
     // ncurses flushes its output after every cursor movement until the
@@ -58,14 +60,15 @@ int main()
     // alternate screen is entered and left within one write, then entered
     // again blank. It comes before every setting below, as the suspension
     // switches the keypad's transmit mode off and keypad() switches it back
-    // on at once, so an arrow steers from the very first tick.
+    // on at once, so an arrow steers from the very first tick. The Windows
+    // console's curses writes every refresh whole anyway, and takes the
+    // suspension as any curses does.
     endwin();
     refresh();
     noecho();
     cbreak(); // keys must arrive as they are typed, not after Enter
     keypad(stdscr, TRUE);
     nodelay(stdscr, TRUE);
-    set_escdelay(escape_delay_ms);
 
     int outcome = MOVE_CONTINUE;
     int key = ERR;

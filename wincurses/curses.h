@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // A small curses for the Windows console: just the calls the game makes,
 // with the meanings curses gives them. One window, stdscr, as large as the
-// console window was when initscr ran. Text is Latin-1: a byte is the
+// console window, whose size it follows. Text is Latin-1: a byte is the
 // character of the same number, on screen and from the keyboard.
 #pragma once
 
@@ -23,6 +23,8 @@
 #define KEY_UP 259
 #define KEY_LEFT 260
 #define KEY_RIGHT 261
+// What wgetch returns once after stdscr has taken a new size.
+#define KEY_RESIZE 0632
 
 extern "C" {
 

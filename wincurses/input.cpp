@@ -141,6 +141,7 @@ int set_escdelay(int ms)
 }
 
 // In no-delay mode returns a key or ERR at once; otherwise waits for a key.
+// As in ncurses, a new size of the window comes first, as KEY_RESIZE.
 int wgetch(WINDOW* win)
 {
     if (win == nullptr) {
@@ -151,11 +152,16 @@ int wgetch(WINDOW* win)
     if (win->changed || win->y != win->shown_y || win->x != win->shown_x) {
         wrefresh(win);
     }
-    while (queue_next == queue_end) {
-        const int taken = read_events(win, win->nodelay ? 0 : INFINITE);
+    // Waiting for a key, the size is looked at again every tenth of a second.
+    while (!follow_console_size() && !con.resized && queue_next == queue_end) {
+        const int taken = read_events(win, win->nodelay ? 0 : 100);
         if (taken < 0 || (taken == 0 && win->nodelay)) {
             return ERR;
         }
+    }
+    if (con.resized) {
+        con.resized = false;
+        return KEY_RESIZE;
     }
     pending_key& key = queue[queue_next];
     const int code = key.code;

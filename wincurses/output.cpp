@@ -41,6 +41,7 @@ int put_cell(WINDOW* win, wchar_t ch)
         return OK;
     }
     win->x = win->cols - 1;
+    win->wrapped = true;
     return ERR;
 }
 
@@ -79,11 +80,16 @@ int print_formatted(WINDOW* win, const char* format, va_list args)
 // As curses does: a newline erases the rest of the line and goes to the start
 // of the next one (an error on the last line, where the cursor stays), a tab
 // goes on to the next multiple of eight columns, other control characters
-// show as ^X.
+// show as ^X. Text that ran into the bottom-right cell keeps it: a newline
+// then erases nothing, so a line as wide as a window that ends there shows
+// whole, as in ncurses.
 int put_char(WINDOW* win, unsigned char c)
 {
     switch (c) {
     case '\n':
+        if (win->wrapped) {
+            return ERR;
+        }
         blank(win, cell_index(win, win->y, win->x), cell_index(win, win->y + 1, 0));
         if (win->y + 1 >= win->rows) {
             return ERR;
@@ -93,11 +99,13 @@ int put_char(WINDOW* win, unsigned char c)
         return OK;
     case '\r':
         win->x = 0;
+        win->wrapped = false;
         return OK;
     case '\b':
         if (win->x > 0) {
             --win->x;
         }
+        win->wrapped = false;
         return OK;
     case '\t':
         do {
@@ -123,6 +131,7 @@ int wmove(WINDOW* win, int y, int x)
     }
     win->y = y;
     win->x = x;
+    win->wrapped = false;
     return OK;
 }
 
@@ -170,5 +179,26 @@ int clear(void)
     blank(stdscr, 0, stdscr->cells.size());
     stdscr->y = 0;
     stdscr->x = 0;
+    stdscr->wrapped = false;
     return OK;
+}
+
+void resize_window(WINDOW* win, int rows, int cols)
+{
+    CHAR_INFO space;
+    space.Char.UnicodeChar = L' ';
+    space.Attributes = win->attributes;
+    std::vector<CHAR_INFO> cells(static_cast<std::size_t>(rows) * cols, space);
+    for (int y = 0; y < rows && y < win->rows; ++y) {
+        for (int x = 0; x < cols && x < win->cols; ++x) {
+            cells[static_cast<std::size_t>(y) * cols + x] = win->cells[cell_index(win, y, x)];
+        }
+    }
+    win->cells = std::move(cells);
+    win->rows = rows;
+    win->cols = cols;
+    win->y = std::min(win->y, rows - 1);
+    win->x = std::min(win->x, cols - 1);
+    win->wrapped = false;
+    win->changed = true;
 }

@@ -4,13 +4,12 @@
 // row, and costs the same however much of it changed.
 #include "window.h"
 
-bool write_cells(const CHAR_INFO* cells, int rows, int cols)
+bool write_cells(const CHAR_INFO* cells, SMALL_RECT area)
 {
-    SMALL_RECT area = {con.origin.X, con.origin.Y, static_cast<SHORT>(con.origin.X + cols - 1),
-                       static_cast<SHORT>(con.origin.Y + rows - 1)};
+    const COORD size = {static_cast<SHORT>(area.Right - area.Left + 1),
+                        static_cast<SHORT>(area.Bottom - area.Top + 1)};
     ++con.console_writes;
-    return WriteConsoleOutputW(con.output, cells, {static_cast<SHORT>(cols), static_cast<SHORT>(rows)},
-                               {0, 0}, &area) != 0;
+    return WriteConsoleOutputW(con.output, cells, size, {0, 0}, &area) != 0;
 }
 
 // Writes the cells if any changed since the last refresh, then puts the
@@ -21,9 +20,13 @@ int wrefresh(WINDOW* win)
         return ERR;
     }
     ++con.refreshes;
+    resume_curses_mode();
+    follow_console_size();
     bool done = true;
     if (win->changed) {
-        done = write_cells(win->cells.data(), win->rows, win->cols);
+        const SMALL_RECT area = {con.origin.X, con.origin.Y, static_cast<SHORT>(con.origin.X + win->cols - 1),
+                                 static_cast<SHORT>(con.origin.Y + win->rows - 1)};
+        done = write_cells(win->cells.data(), area);
         win->changed = false;
     }
     const COORD cursor = {static_cast<SHORT>(con.origin.X + win->x),

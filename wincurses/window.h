@@ -3,9 +3,12 @@
 // shown on. Programs see WINDOW only as a name; its insides are kept here.
 #pragma once
 
-#include <windows.h>
-
+// The C++ headers first: their NOMINMAX keeps windows.h from defining min and
+// max as macros.
+#include <algorithm>
 #include <vector>
+
+#include <windows.h>
 
 #include "curses.h"
 
@@ -18,6 +21,7 @@ struct curses_window {
     WORD attributes = FOREGROUND_RED | FOREGROUND_GREEN | FOREGROUND_BLUE;
     std::vector<CHAR_INFO> cells; // rows * cols of them, row by row
     bool changed = true;          // cells that the console does not show yet
+    bool wrapped = false;         // text ran into the bottom-right cell and stopped there
     int shown_y = -1;             // where the last refresh put the console's cursor
     int shown_x = -1;
     bool keypad = false;
@@ -29,7 +33,8 @@ struct curses_window {
 struct console {
     HANDLE input = INVALID_HANDLE_VALUE;
     HANDLE output = INVALID_HANDLE_VALUE;
-    COORD origin = {0, 0}; // top-left cell of the console window at initscr
+    COORD origin = {0, 0}; // top-left cell of the console window, where the window is shown
+    bool resized = false;  // the window took a new size that wgetch has not reported yet
     bool echo = true;      // curses echoes typed keys until noecho
     bool cbreak = false;
     int escdelay = 0;
@@ -43,5 +48,18 @@ extern console con;
 // off the bottom of the window.
 int put_char(WINDOW* win, unsigned char c);
 
-// Writes rows * cols cells to the console at the window's place, in one call.
-bool write_cells(const CHAR_INFO* cells, int rows, int cols);
+// Writes the cells of `area`, row by row, to that area of the console's
+// screen buffer, in one call. Cells beyond the buffer are left out.
+bool write_cells(const CHAR_INFO* cells, SMALL_RECT area);
+
+// Gives the window a new size, keeping the text where old and new overlap
+// and blanking the rest; the next refresh writes all of it.
+void resize_window(WINDOW* win, int rows, int cols);
+
+// After endwin, the next refresh goes back into curses mode, as in curses.
+void resume_curses_mode();
+
+// Takes the size of the console window if it has changed since the last
+// look, as curses on a terminal takes a new size at the next refresh or key
+// read. True if it changed.
+bool follow_console_size();

@@ -140,6 +140,7 @@ PtyTerminal::PtyTerminal(const std::vector<std::string>& argv, int rows, int col
     vterm_output_set_callback(vt_, write_back, &master_);
     screen_ = vterm_obtain_screen(vt_);
     vterm_screen_set_callbacks(screen_, &callbacks, &cursor_visible_);
+    vterm_screen_enable_altscreen(screen_, 1); // curses leaves the screen as it found it
     vterm_screen_reset(screen_, 1);
 }
 

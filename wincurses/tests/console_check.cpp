@@ -1,0 +1,238 @@
+// SPDX-License-Identifier: MIT
+// curses.dll under the game's frame in a console whose size changes, as when
+// a player drags the window's edge, and the game started where there is no
+// console. Run in a console with the path of wriggle-win.exe; reports on the
+// error output, and exits with status 0 when every check held.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <windows.h>
+
+#include <curses.h>
+
+#include "draw.h"
+#include "game.h"
+
+namespace
+{
+
+HANDLE in;
+HANDLE out;
+int failures = 0;
+
+void check(bool ok, const std::string& what)
+{
+    std::fprintf(stderr, "%s: %s\n", ok ? "ok" : "FAILED", what.c_str());
+    failures += ok ? 0 : 1;
+}
+
+CONSOLE_SCREEN_BUFFER_INFO console()
+{
+    CONSOLE_SCREEN_BUFFER_INFO info{};
+    GetConsoleScreenBufferInfo(out, &info);
+    return info;
+}
+
+// The text of the whole screen buffer, or of the console window, row by row.
+std::vector<std::string> read_rows(bool window_only)
+{
+    const CONSOLE_SCREEN_BUFFER_INFO info = console();
+    SMALL_RECT area =
+        window_only ? info.srWindow : SMALL_RECT{0, 0, SHORT(info.dwSize.X - 1), SHORT(info.dwSize.Y - 1)};
+    const COORD size = {SHORT(area.Right - area.Left + 1), SHORT(area.Bottom - area.Top + 1)};
+    std::vector<CHAR_INFO> cells(size.X * size.Y);
+    ReadConsoleOutputW(out, cells.data(), size, {0, 0}, &area);
+    std::vector<std::string> rows(size.Y);
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+        rows[i / size.X] += static_cast<char>(cells[i].Char.UnicodeChar);
+    }
+    return rows;
+}
+
+// What the console showed before the game, wherever the game may paint.
+char older_text(int x, int y)
+{
+    return static_cast<char>('a' + (x + 7 * y) % 26);
+}
+
+// The screen buffer and the window at its top left, as set in the console's
+// properties; then older text in every cell outside the top-left keep_cols x
+// keep_rows.
+void size_console(int cols, int rows, int window_cols, int window_rows, int keep_cols, int keep_rows)
+{
+    const SMALL_RECT cell = {0, 0, 0, 0}; // a window that fits any buffer
+    SetConsoleWindowInfo(out, TRUE, &cell);
+    SetConsoleScreenBufferSize(out, {SHORT(cols), SHORT(rows)});
+    const SMALL_RECT window = {0, 0, SHORT(window_cols - 1), SHORT(window_rows - 1)};
+    SetConsoleWindowInfo(out, TRUE, &window);
+    std::vector<CHAR_INFO> cells(cols * rows);
+    SMALL_RECT all = {0, 0, SHORT(cols - 1), SHORT(rows - 1)};
+    ReadConsoleOutputW(out, cells.data(), {SHORT(cols), SHORT(rows)}, {0, 0}, &all);
+    for (int i = 0; i < cols * rows; ++i) {
+        if (i % cols >= keep_cols || i / cols >= keep_rows) {
+            cells[i].Char.UnicodeChar = static_cast<unsigned char>(older_text(i % cols, i / cols));
+        }
+    }
+    WriteConsoleOutputW(out, cells.data(), {SHORT(cols), SHORT(rows)}, {0, 0}, &all);
+}
+
+// One frame as the game's main loop draws it.
+void draw_frame()
+{
+    clear();
+    drawmap();
+    drawscore();
+    refresh();
+}
+
+// The console window is cols x rows and holds the frame cut to that size:
+// the playfield with the snake, row 22 blank, the status line on row 23,
+// blanks beyond.
+void expect_frame(int cols, int rows, const std::string& when)
+{
+    const std::vector<std::string> shown = read_rows(true);
+    bool whole = shown.size() == static_cast<std::size_t>(rows);
+    std::fprintf(stderr, "the console window %s:\n", when.c_str());
+    for (int y = 0; y < rows && y < static_cast<int>(shown.size()); ++y) {
+        std::string expected = y < mapheight ? map[y] : y == 23 ? " Lives: 5  Score: 0" : "";
+        if (y == 23) {
+            expected.resize(69, ' ');
+            expected += "x:3 y:3";
+        }
+        if (y == snakey[0]) {
+            expected[snakex[0]] = '@';
+        }
+        expected.resize(cols, ' ');
+        std::fprintf(stderr, "  |%s|\n", shown[y].c_str());
+        whole = whole && shown[y] == expected;
+    }
+    check(whole, "the whole frame at " + std::to_string(cols) + " x " + std::to_string(rows) + " " + when);
+}
+
+// The game started with its input or output elsewhere, or with no console
+// at all as from mintty: one line on the error output, exit status 1, and
+// the console as it was.
+void expect_refusal(const char* game, const char* how, const char* input, const char* output, DWORD flags)
+{
+    SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = CreateFileA(input, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    &inherited, OPEN_EXISTING, 0, nullptr);
+    startup.hStdOutput = CreateFileA(output, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                     &inherited, OPEN_EXISTING, 0, nullptr);
+    HANDLE said_by_game;
+    CreatePipe(&said_by_game, &startup.hStdError, &inherited, 0);
+    DWORD mode_before = 0;
+    GetConsoleMode(in, &mode_before);
+    const std::vector<std::string> before = read_rows(false);
+
+    PROCESS_INFORMATION child{};
+    std::string command = game;
+    DWORD status = 0;
+    if (CreateProcessA(game, command.data(), nullptr, nullptr, TRUE, flags, nullptr, nullptr, &startup,
+                       &child)) {
+        if (WaitForSingleObject(child.hProcess, 20000) == WAIT_TIMEOUT) {
+            TerminateProcess(child.hProcess, 99);
+            WaitForSingleObject(child.hProcess, INFINITE);
+        }
+        GetExitCodeProcess(child.hProcess, &status);
+    }
+    CloseHandle(startup.hStdInput);
+    CloseHandle(startup.hStdOutput);
+    CloseHandle(startup.hStdError);
+    std::string said;
+    char buffer[512];
+    for (DWORD got = 0; ReadFile(said_by_game, buffer, sizeof buffer, &got, nullptr) && got > 0;) {
+        said.append(buffer, got);
+    }
+    std::fprintf(stderr, "the game %s: exit status %lu, error output: %s", how, status, said.c_str());
+    check(status == 1 && said == "wriggle-win must run in a Windows console window: mintty and Git Bash need "
+                                 "winpty (winpty wriggle-win)\r\n",
+          std::string("status 1 and one line on the error output ") + how);
+    if (flags != DETACHED_PROCESS) { // else the game had no way to the console
+        DWORD mode = 0;
+        GetConsoleMode(in, &mode);
+        check(mode == mode_before && read_rows(false) == before, std::string("the console unchanged ") + how);
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: console_check PATH-OF-wriggle-win.exe\n");
+        return 2;
+    }
+    in = GetStdHandle(STD_INPUT_HANDLE);
+    out = GetStdHandle(STD_OUTPUT_HANDLE);
+    const char* trace_path = std::getenv("WRIGGLE_CURSES_TRACE");
+    if (trace_path != nullptr) {
+        std::remove(trace_path);
+    }
+
+    // Before the game: older text in a console of 60 x 20, the cursor at
+    // (5, 7), and an input mode that a program set without the extended flags.
+    size_console(60, 20, 60, 20, 0, 0);
+    SetConsoleCursorPosition(out, {5, 7});
+    const DWORD mode_before = ENABLE_PROCESSED_INPUT | ENABLE_LINE_INPUT | ENABLE_ECHO_INPUT;
+    SetConsoleMode(in, mode_before);
+
+    loadmap();
+    newpointnumber();
+    initscr();
+    endwin(); // out of curses mode, and back by a refresh, as curses allows
+    refresh();
+    nodelay(stdscr, TRUE);
+    DWORD mode = 0;
+    GetConsoleMode(in, &mode);
+    check(mode == ENABLE_PROCESSED_INPUT, "keys as typed, and the extended flags left alone");
+    draw_frame();
+    expect_frame(60, 20, "as the game starts");
+
+    // Grown to 100 x 30, where the console shows older text again.
+    size_console(100, 30, 100, 30, 60, 20);
+    check(wgetch(stdscr) == KEY_RESIZE, "the key read reports the new size");
+    draw_frame();
+    expect_frame(100, 30, "in the next frame");
+
+    // The window shrunk within the same buffer, seen by the next refresh.
+    size_console(100, 30, 80, 15, 100, 30);
+    refresh();
+    expect_frame(80, 15, "in the next refresh");
+    check(wgetch(stdscr) == KEY_RESIZE && wgetch(stdscr) == ERR, "the key read reports the new size once");
+    draw_frame();
+    expect_frame(80, 15, "in the next frame");
+
+    endwin();
+    const std::vector<std::string> rows = read_rows(false);
+    bool restored = rows.size() == 30 && rows[0].size() == 100;
+    for (int i = 0; restored && i < 100 * 30; ++i) {
+        restored = rows[i / 100][i % 100] == older_text(i % 100, i / 100);
+    }
+    check(restored, "the older text back in all of the 100 x 30 cells");
+    GetConsoleMode(in, &mode);
+    const COORD cursor = console().dwCursorPosition;
+    check(mode == mode_before && cursor.X == 5 && cursor.Y == 7, "the input mode and the cursor back");
+
+    char trace[80] = "";
+    if (FILE* file = trace_path != nullptr ? std::fopen(trace_path, "r") : nullptr) {
+        while (std::fgets(trace, sizeof trace, file) != nullptr) {
+        }
+        std::fclose(file);
+    }
+    const std::string counts(trace, std::strcspn(trace, "\n"));
+    check(counts == "refreshes=5 console_writes=7",
+          "one console write a refresh and one an endwin: " + counts);
+
+    expect_refusal(argv[1], "with its output to NUL", "CONIN$", "NUL", 0);
+    expect_refusal(argv[1], "with its input from NUL", "NUL", "CONOUT$", 0);
+    expect_refusal(argv[1], "without a console", "NUL", "NUL", DETACHED_PROCESS);
+    std::fprintf(stderr, "%d checks failed\n", failures);
+    return failures == 0 ? 0 : 1;
+}
