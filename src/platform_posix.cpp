@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: MIT
-// Linux: the pauses, and stop requests (signals) noted for the main loop.
+// POSIX systems (Linux, macOS, the BSDs): the pauses, and stop requests
+// (signals) noted for the main loop. Only POSIX.1-2008 calls, so that every
+// such system builds it.
 #include <array>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
-#include <ctime>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -38,20 +39,26 @@ void pause_ms(int ms)
     using clock = std::chrono::steady_clock;
     const auto end = clock::now() + std::chrono::milliseconds(ms);
     // Other signals (a resize) interrupt the wait; it resumes for the rest.
+    // poll counts in whole milliseconds: the rest is rounded up, so that a
+    // pause never ends early and never spins on a timeout of 0.
     while (caught_signal == 0) {
-        const auto left = std::chrono::duration_cast<std::chrono::nanoseconds>(end - clock::now()).count();
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(end - clock::now()).count();
         if (left <= 0) {
             return;
         }
-        const timespec timeout{static_cast<time_t>(left / 1000000000), static_cast<long>(left % 1000000000)};
         pollfd wake{wake_pipe[0], POLLIN, 0}; // a closed pipe (-1) is ignored
-        ppoll(&wake, 1, &timeout, nullptr);
+        poll(&wake, 1, static_cast<int>(left));
     }
 }
 
 void watch_for_stop()
 {
-    if (pipe2(wake_pipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+    if (pipe(wake_pipe) == 0) {
+        for (const int fd : wake_pipe) {
+            fcntl(fd, F_SETFD, FD_CLOEXEC);
+            fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
+        }
+    } else {
         wake_pipe[0] = wake_pipe[1] = -1; // the pauses then only sleep
     }
     struct sigaction action = {};
