@@ -21,6 +21,8 @@ bool under_snake(int x, int y)
 
 } // namespace
 
+int (*point_rand)() = [] { return std::rand(); };
+
 void newpointnumber()
 {
     point_run = point_run + 1;
@@ -34,8 +36,8 @@ void newpointnumber()
     int y = 0;
     std::srand(static_cast<unsigned>(std::time(nullptr)));
     while (!found) {
-        x = std::rand() % (static_cast<int>(map[0].size()) - 2) + 1;
-        y = std::rand() % (static_cast<int>(map.size()) - 2) + 1;
+        x = point_rand() % (static_cast<int>(map[0].size()) - 2) + 1;
+        y = point_rand() % (static_cast<int>(map.size()) - 2) + 1;
         if (map[y].compare(x, 1, " ") == 0) {
             found = !under_snake(x, y);
         }

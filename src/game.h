@@ -57,5 +57,10 @@ void loadmap();
 // Scores the digit just eaten and puts the next one on a free interior cell.
 void newpointnumber();
 
+// Where newpointnumber() draws its random numbers: the C library's rand(),
+// which it seeds from the clock at every call. Tests put a scripted source
+// here to choose which cells it tries.
+extern int (*point_rand)();
+
 // Advances the game by one tick with the key read last; returns a MOVE_ code.
 int movechar(int key);

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include "fresh_game.h"
 
 namespace
@@ -36,29 +38,107 @@ TEST(Playfield, IsWalledAndEmptyInside)
     }
 }
 
-TEST_F(Core, FirstDigitLandsOnTheOnlyCellFreeOfWallAndSnake)
+// newpointnumber() drawing from a script instead of the clock-seeded
+// generator: first the cells a test offers, then every interior cell row by
+// row. A search still drawing after that has passed over a free cell, and
+// ends the test.
+std::vector<int> script;
+std::size_t script_next = 0;
+
+int scripted_rand()
 {
-    // Fill the interior so that two blank cells remain: one under the
-    // snake's tail, which must be refused, and one truly free.
-    for (int y = 1; y <= 20; ++y) {
-        for (int x = 1; x <= 78; ++x) {
-            map[y][x] = '#';
+    if (script_next == script.size()) {
+        throw std::runtime_error("every interior cell offered, and the search goes on");
+    }
+    return script[script_next++];
+}
+
+class Placement : public Core
+{
+  protected:
+    struct Cell {
+        int x;
+        int y;
+    };
+
+    void SetUp() override
+    {
+        Core::SetUp();
+        point_rand = scripted_rand;
+    }
+    void TearDown() override { point_rand = real_rand; }
+
+    // Every interior cell taken but `free`; the draws offer `first` first.
+    static void only_free(std::initializer_list<Cell> free, std::initializer_list<Cell> first = {})
+    {
+        for (int y = 1; y <= 20; ++y) {
+            map[y] = "*" + std::string(78, '#') + "*";
+        }
+        for (const Cell c : free) {
+            map[c.y][c.x] = ' ';
+        }
+        script.clear();
+        script_next = 0;
+        const auto offer = [](int x, int y) {
+            script.push_back(x - 1); // rand() % 78 + 1 is the column,
+            script.push_back(y - 1); // rand() % 20 + 1 the row
+        };
+        for (const Cell c : first) {
+            offer(c.x, c.y);
+        }
+        for (int y = 1; y <= 20; ++y) {
+            for (int x = 1; x <= 78; ++x) {
+                offer(x, y);
+            }
         }
     }
-    set_snake({10, 11, 12}, {5, 5, 5}, -1, 0);
-    map[5][12] = ' '; // under the tail
-    map[17][60] = ' ';
 
+    static void expect_digit_at(int x, int y)
+    {
+        EXPECT_EQ(map[y][x], '0' + point_number);
+        EXPECT_EQ(point_number_x, x);
+        EXPECT_EQ(point_number_y, y);
+    }
+
+    int (*real_rand)() = point_rand;
+};
+
+TEST_F(Placement, TakesTheOnlyFreeCellInTheLastColumnAndRow)
+{
+    only_free({{78, 20}});
     newpointnumber();
-
-    EXPECT_EQ(map[17][60], '1');
-    EXPECT_EQ(map[5][12], ' ');
+    expect_digit_at(78, 20);
     EXPECT_EQ(map[0][0], '*') << "no previous digit: the corner stays a wall";
     EXPECT_EQ(point_number, 1);
     EXPECT_EQ(point_run, 1);
     EXPECT_EQ(score, 0);
-    EXPECT_EQ(point_number_x, 60);
-    EXPECT_EQ(point_number_y, 17);
+}
+
+TEST_F(Placement, TakesAFreeCellInTheSnakesRowOrColumn)
+{
+    set_snake({20, 21, 22, 23, 24}, {10, 10, 10, 10, 10}, -1, 0);
+    only_free({{40, 10}});
+    newpointnumber();
+    expect_digit_at(40, 10);
+    only_free({{22, 15}});
+    newpointnumber();
+    expect_digit_at(22, 15);
+}
+
+TEST_F(Placement, RefusesEverySegmentHeadAndTailIncluded)
+{
+    // A new snake, one segment on its start cell, offered first.
+    only_free({{3, 3}, {60, 17}}, {{3, 3}});
+    newpointnumber();
+    expect_digit_at(60, 17);
+
+    // A longer one: its head and its tail offered first.
+    set_snake({10, 11, 12}, {5, 5, 5}, -1, 0);
+    only_free({{10, 5}, {12, 5}, {30, 8}}, {{10, 5}, {12, 5}});
+    newpointnumber();
+    expect_digit_at(30, 8);
+    EXPECT_EQ(map[5][10], ' ');
+    EXPECT_EQ(map[5][12], ' ');
 }
 
 TEST_F(Core, DigitsComeInOrderAndScoreByTheTable)
