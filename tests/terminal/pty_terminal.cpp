@@ -15,6 +15,7 @@
 #include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utmp.h>
 #include <vterm.h>
 
 namespace term
@@ -113,27 +114,47 @@ std::vector<std::string> command_under_test(const std::string& fallback)
     return argv;
 }
 
-PtyTerminal::PtyTerminal(const std::vector<std::string>& argv, int rows, int cols) : rows_(rows), cols_(cols)
+PtyTerminal::PtyTerminal(const std::vector<std::string>& argv, const std::vector<std::string>& environment,
+                         int rows, int cols)
+    : rows_(rows), cols_(cols)
 {
     winsize size{};
     size.ws_row = static_cast<unsigned short>(rows);
     size.ws_col = static_cast<unsigned short>(cols);
-    pid_ = forkpty(&master_, nullptr, nullptr, &size);
+    int slave = -1;
+    if (openpty(&master_, &slave, nullptr, nullptr, &size) != 0) {
+        throw std::runtime_error(std::string("openpty: ") + std::strerror(errno));
+    }
+    // The modes before the program can change any of them: once it runs, it
+    // may have switched them by the time the parent looks.
+    tcgetattr(slave, &modes_at_start_);
+    pid_ = fork();
     if (pid_ < 0) {
-        throw std::runtime_error(std::string("forkpty: ") + std::strerror(errno));
+        const int error = errno;
+        close(master_);
+        close(slave);
+        throw std::runtime_error(std::string("fork: ") + std::strerror(error));
     }
     if (pid_ == 0) {
+        close(master_);
+        login_tty(slave);
         std::vector<char*> args;
         for (const std::string& a : argv) {
             args.push_back(const_cast<char*>(a.c_str()));
         }
         args.push_back(nullptr);
-        setenv("TERM", "xterm-256color", 0);
+        setenv("TERM", "xterm-256color", 1);
+        for (const char* name : {"LINES", "COLUMNS", "ESCDELAY"}) {
+            unsetenv(name);
+        }
+        for (const std::string& assignment : environment) {
+            putenv(const_cast<char*>(assignment.c_str()));
+        }
         execvp(args[0], args.data());
         _exit(127);
     }
+    close(slave);
     fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
-    tcgetattr(master_, &modes_at_start_);
 
     vt_ = vterm_new(rows, cols);
     vterm_set_utf8(vt_, 1);

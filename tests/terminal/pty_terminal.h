@@ -48,7 +48,12 @@ class RepeatExpander
 class PtyTerminal
 {
   public:
-    PtyTerminal(const std::vector<std::string>& argv, int rows = 24, int cols = 80);
+    // Runs argv as an xterm-256color of rows x cols, whatever terminal the
+    // caller has, with the caller's environment but for what describes the
+    // terminal (TERM, LINES, COLUMNS) or tunes curses (ESCDELAY). Then
+    // `environment` ("NAME=value" each) goes over it.
+    explicit PtyTerminal(const std::vector<std::string>& argv,
+                         const std::vector<std::string>& environment = {}, int rows = 24, int cols = 80);
     ~PtyTerminal();
     PtyTerminal(const PtyTerminal&) = delete;
     PtyTerminal& operator=(const PtyTerminal&) = delete;
@@ -80,7 +85,8 @@ class PtyTerminal
     int master_fd() const { return master_; }
     std::size_t bytes_received() const { return bytes_received_; }
 
-    // The terminal's modes as the program leaves them (read on the master).
+    // The terminal's modes as they are now, and as they were before the
+    // program started.
     termios modes() const;
     const termios& modes_at_start() const { return modes_at_start_; }
 

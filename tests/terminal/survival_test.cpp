@@ -71,9 +71,7 @@ bool shows_field_cut_to(const PtyTerminal& t, int rows, int cols)
 TEST_F(Survival, FloodsAndResizes)
 {
     // The player's own escape delay, which the game must not override.
-    setenv("ESCDELAY", "1000", 1);
-    PtyTerminal t(argv);
-    unsetenv("ESCDELAY");
+    PtyTerminal t(argv, {"ESCDELAY=1000"});
     std::optional<Status> frame = next_frame(t, std::nullopt, startup);
     ASSERT_TRUE(frame) << t.dump();
     frame = next_frame(t, frame, tick_slack);
