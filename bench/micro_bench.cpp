@@ -145,10 +145,7 @@ void BM_frame(benchmark::State& state)
         set_map(40, 10, 5);
         set_snake_on_circuit(static_cast<int>(state.range(0)));
         for (auto _ : state) {
-            clear();
-            drawmap();
-            drawscore();
-            refresh();
+            drawframe();
         }
         endwin();
         delscreen(screen);

@@ -27,3 +27,17 @@ void drawscore()
     mvprintw(row, 11, "%s", score_text.c_str());
     mvprintw(row, 69, "%s", head_text.c_str());
 }
+
+// Every cell goes out again, so nothing another program wrote into the
+// terminal, and no cell the terminal lost, outlives the tick. The window is
+// erased and marked as wholly changed rather than cleared: a clear would
+// send the terminal's clear-screen sequence, and some terminals
+// (rxvt-unicode) show the empty screen before the frame that follows it.
+void drawframe()
+{
+    werase(stdscr);
+    redrawwin(stdscr);
+    drawmap();
+    drawscore();
+    refresh();
+}

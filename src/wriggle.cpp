@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // wriggle: the snake game's main loop. One tick moves the snake, shows a
-// banner if it died or won, repaints the whole screen, sleeps and reads at
-// most one key.
+// banner if it died or won, repaints every cell of the screen, sleeps and
+// reads at most one key.
 #include <curses.h>
 
 #include "draw.h"
@@ -27,6 +27,25 @@ void show_banner(const char* const (&lines)[3], int column)
     }
     refresh();
     pause_ms(banner_pause_ms);
+}
+
+// Terminals send the arrows as ESC [ A ... until they have taken the
+// keypad switch that keypad() sends, and some (PuTTY with its application
+// cursor keys off, several web terminals) always do; terminfo names only the
+// keypad form, ESC O A. Without both, an arrow typed at launch or on such a
+// terminal would reach the game as Escape and quit it.
+void accept_both_arrow_forms()
+{
+    const struct {
+        char last;
+        int code;
+    } arrows[] = {{'A', KEY_UP}, {'B', KEY_DOWN}, {'C', KEY_RIGHT}, {'D', KEY_LEFT}};
+    for (const auto& arrow : arrows) {
+        for (const char form : {'[', 'O'}) {
+            const char sequence[] = {'\x1b', form, arrow.last, '\0'};
+            define_key(sequence, arrow.code);
+        }
+    }
 }
 
 void restart_snake()
@@ -68,6 +87,7 @@ int main()
     noecho();
     cbreak(); // keys must arrive as they are typed, not after Enter
     keypad(stdscr, TRUE);
+    accept_both_arrow_forms();
     nodelay(stdscr, TRUE);
 
     int outcome = MOVE_CONTINUE;
@@ -84,11 +104,13 @@ int main()
         } else if (outcome == MOVE_WON) {
             show_banner(win_banner, 35);
         }
+        // A stop request cut the banner's pause short: the player asked to
+        // go, so no further frame.
+        if (stop_requested()) {
+            break;
+        }
 
-        clear();
-        drawmap();
-        drawscore();
-        refresh();
+        drawframe();
         pause_ms(snakespeed);
         key = wgetch(stdscr);
     }

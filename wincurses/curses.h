@@ -40,12 +40,14 @@ CURSES_API int cbreak(void);
 CURSES_API int keypad(WINDOW* win, bool on);
 CURSES_API int nodelay(WINDOW* win, bool on);
 CURSES_API int set_escdelay(int ms);
+CURSES_API int define_key(const char* definition, int keycode);
 
 CURSES_API int mvprintw(int y, int x, const char* format, ...) __attribute__((format(gnu_printf, 3, 4)));
 CURSES_API int printw(const char* format, ...) __attribute__((format(gnu_printf, 1, 2)));
 CURSES_API int wmove(WINDOW* win, int y, int x);
 CURSES_API int wclrtobot(WINDOW* win);
-CURSES_API int clear(void);
+CURSES_API int werase(WINDOW* win);
+CURSES_API int redrawwin(WINDOW* win);
 
 CURSES_API int refresh(void);
 CURSES_API int wrefresh(WINDOW* win);

@@ -140,6 +140,14 @@ int set_escdelay(int ms)
     return OK;
 }
 
+// On a terminal this teaches curses another escape sequence for a key. The
+// console reports every key as an event of its own, never as a sequence, so
+// there is nothing to learn.
+int define_key(const char*, int)
+{
+    return OK;
+}
+
 // In no-delay mode returns a key or ERR at once; otherwise waits for a key.
 // As in ncurses, a new size of the window comes first, as KEY_RESIZE.
 int wgetch(WINDOW* win)

@@ -168,18 +168,29 @@ int wclrtobot(WINDOW* win)
     return OK;
 }
 
-// Erases the window and homes the cursor. As every refresh that has anything
-// new writes the whole window, the next one repaints all of the console
-// window, whatever else may have written there meanwhile.
-int clear(void)
+// Erases the window and homes the cursor, as curses does; the next refresh
+// shows the blank cells, or whatever is written over them by then.
+int werase(WINDOW* win)
 {
-    if (stdscr == nullptr) {
+    if (win == nullptr) {
         return ERR;
     }
-    blank(stdscr, 0, stdscr->cells.size());
-    stdscr->y = 0;
-    stdscr->x = 0;
-    stdscr->wrapped = false;
+    blank(win, 0, win->cells.size());
+    win->y = 0;
+    win->x = 0;
+    win->wrapped = false;
+    return OK;
+}
+
+// The next refresh writes every cell, whatever else may have written to the
+// console window meanwhile. Every refresh that has anything to show writes
+// the whole window in one call anyway, so marking it changed is all it takes.
+int redrawwin(WINDOW* win)
+{
+    if (win == nullptr) {
+        return ERR;
+    }
+    win->changed = true;
     return OK;
 }
 

@@ -51,6 +51,21 @@ std::vector<int> distances(const PtyTerminal& t, Cell from)
     return dist;
 }
 
+// Erase in Display (ESC [ J, with a parameter 0 to 3 or none) that ends in
+// `text` at or after `from`.
+int erasures_of_display(const std::string& text, std::size_t from)
+{
+    int found = 0;
+    for (std::size_t at = text.find("\x1b["); at != std::string::npos; at = text.find("\x1b[", at + 1)) {
+        std::size_t end = at + 2;
+        while (end < text.size() && text[end] >= '0' && text[end] <= '3') {
+            ++end;
+        }
+        found += end < text.size() && end >= from && end - at <= 3 && text[end] == 'J' ? 1 : 0;
+    }
+    return found;
+}
+
 } // namespace
 
 std::optional<Status> status_line(const PtyTerminal& t)
@@ -114,9 +129,15 @@ FrameWatch::FrameWatch(PtyTerminal& t) : t_(t), chained_(t.on_output)
             chained_(chunk, when);
         }
         const bool whole = whole_frame(t_);
+        const bool first = !started_ && whole; // may begin with the clear of start-up
         started_ = started_ || whole;
+        const std::string text = unfinished_ + std::string(chunk);
+        unfinished_ = text.substr(text.size() - std::min<std::size_t>(text.size(), 3));
         if (!started_) {
             return;
+        }
+        if (!first) {
+            clears_ += erasures_of_display(text, text.size() - chunk.size());
         }
         ++chunks_;
         if (!whole) {

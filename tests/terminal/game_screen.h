@@ -42,7 +42,9 @@ bool whole_frame(const PtyTerminal& t);
 
 // Judges the screen after every chunk of output, from the first whole frame
 // on, as a terminal that paints after each read would show it. Frames are
-// counted where a chunk leaves a new status line behind.
+// counted where a chunk leaves a new status line behind. Clear-screen
+// sequences are counted too: a terminal may show the empty screen that one
+// leaves before the frame drawn after it.
 class FrameWatch
 {
   public:
@@ -58,6 +60,7 @@ class FrameWatch
     int frames() const { return frames_; }
     int partial() const { return partial_; }
     const std::string& first_partial() const { return first_partial_; } // the screen it left
+    int clears() const { return clears_; }
 
   private:
     PtyTerminal& t_;
@@ -68,6 +71,8 @@ class FrameWatch
     int frames_ = 0;
     int partial_ = 0;
     std::string first_partial_;
+    int clears_ = 0;
+    std::string unfinished_; // the end of the last chunk, where a sequence may have begun
 };
 
 std::vector<Cell> snake_cells(const PtyTerminal& t);

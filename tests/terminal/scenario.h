@@ -17,6 +17,50 @@ namespace term
 inline const std::vector<std::string> death_banner{"*************", "* You died! *", "*************"};
 inline const std::vector<std::string> win_banner{"************", "* You win! *", "************"};
 
+// Steers the snake to the digit as the harness plays: one turn key in
+// flight at a time, the next one only once the last has been seen to turn
+// the snake. Wine's console can hand a key to the game a tick late; a key
+// pressed every frame regardless would then keep one stale key waiting in
+// the game's queue for good, every turn would come a tick late, and the
+// steering could circle a digit for ever. Nothing is typed while the
+// terminal would echo it: never once the game has set its modes, but
+// Wine's console takes the terminal over only a little after its first
+// frames.
+class Chaser
+{
+  public:
+    // Presses the arrow towards the digit if it turns the snake and no
+    // other turn is awaited.
+    void steer(PtyTerminal& t, const Status& frame)
+    {
+        const Key key = arrow_towards_digit(t, frame.head, heading_);
+        if (key != arrow(heading_) && unseen_ == Key::none && (t.modes().c_lflag & ECHO) == 0) {
+            t.press(key);
+            unseen_ = key;
+        }
+    }
+
+    // The head went from `from` to `to` in one tick.
+    void moved(Cell from, Cell to)
+    {
+        heading_ = Cell{to.x - from.x, to.y - from.y};
+        if (arrow(heading_) == unseen_) {
+            unseen_ = Key::none;
+        }
+    }
+
+    Cell heading() const { return heading_; }
+
+  private:
+    static Key arrow(Cell d)
+    {
+        return d.x == 1 ? Key::right : d.x == -1 ? Key::left : d.y == 1 ? Key::down : Key::up;
+    }
+
+    Cell heading_{1, 0};
+    Key unseen_ = Key::none;
+};
+
 class Scenario : public ::testing::Test
 {
   protected:

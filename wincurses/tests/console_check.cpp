@@ -79,15 +79,6 @@ void size_console(int cols, int rows, int window_cols, int window_rows, int keep
     WriteConsoleOutputW(out, cells.data(), {SHORT(cols), SHORT(rows)}, {0, 0}, &all);
 }
 
-// One frame as the game's main loop draws it.
-void draw_frame()
-{
-    clear();
-    drawmap();
-    drawscore();
-    refresh();
-}
-
 // The console window is cols x rows and holds the frame cut to that size:
 // the playfield with the snake, row 22 blank, the status line on row 23,
 // blanks beyond.
@@ -192,13 +183,13 @@ int main(int argc, char** argv)
     DWORD mode = 0;
     GetConsoleMode(in, &mode);
     check(mode == ENABLE_PROCESSED_INPUT, "keys as typed, and the extended flags left alone");
-    draw_frame();
+    drawframe();
     expect_frame(60, 20, "as the game starts");
 
     // Grown to 100 x 30, where the console shows older text again.
     size_console(100, 30, 100, 30, 60, 20);
     check(wgetch(stdscr) == KEY_RESIZE, "the key read reports the new size");
-    draw_frame();
+    drawframe();
     expect_frame(100, 30, "in the next frame");
 
     // The window shrunk within the same buffer, seen by the next refresh.
@@ -206,7 +197,7 @@ int main(int argc, char** argv)
     refresh();
     expect_frame(80, 15, "in the next refresh");
     check(wgetch(stdscr) == KEY_RESIZE && wgetch(stdscr) == ERR, "the key read reports the new size once");
-    draw_frame();
+    drawframe();
     expect_frame(80, 15, "in the next frame");
 
     endwin();
