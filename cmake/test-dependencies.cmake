@@ -42,10 +42,21 @@ if(BUILD_TESTING)
     set_target_properties(GTest::gtest_main PROPERTIES INTERFACE_LINK_LIBRARIES GTest::Main)
   endif()
 
-  # Valgrind only adds the memcheck runs; the rest of the tests go on without.
-  find_program(VALGRIND valgrind)
-  if(NOT VALGRIND)
-    message(WARNING "Valgrind was not found: the memcheck tests are left out. Install valgrind to run them.")
+  # The memcheck runs repeat two long scenarios under Valgrind. WRIGGLE_MEMCHECK
+  # AUTO (the default) runs them where Valgrind is found, ON insists on them,
+  # OFF leaves them out.
+  set(WRIGGLE_MEMCHECK AUTO CACHE STRING "Run scenarios under Valgrind's memcheck: AUTO, ON or OFF")
+  set_property(CACHE WRIGGLE_MEMCHECK PROPERTY STRINGS AUTO ON OFF)
+  set(WRIGGLE_RUN_MEMCHECK OFF)
+  if(WRIGGLE_MEMCHECK)
+    find_program(VALGRIND valgrind)
+    if(VALGRIND)
+      set(WRIGGLE_RUN_MEMCHECK ON)
+    elseif(WRIGGLE_MEMCHECK STREQUAL "AUTO")
+      message(STATUS "Valgrind was not found: the memcheck tests are left out. Install valgrind to run them.")
+    else()
+      wriggle_missing("Valgrind" "valgrind; Fedora, Arch: valgrind" "-DWRIGGLE_MEMCHECK=OFF")
+    endif()
   endif()
 endif()
 
