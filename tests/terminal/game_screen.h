@@ -4,6 +4,7 @@
 #pragma once
 
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,16 @@ struct Status {
     Cell head;
     bool operator==(const Status&) const = default;
 };
+
+// For readable failure messages.
+inline std::ostream& operator<<(std::ostream& out, const Cell& c)
+{
+    return out << "(" << c.x << "," << c.y << ")";
+}
+inline std::ostream& operator<<(std::ostream& out, const Status& s)
+{
+    return out << "Lives: " << s.lives << " Score: " << s.score << " head " << s.head;
+}
 
 // The status line as it stands, wherever the cursor is.
 std::optional<Status> status_line(const PtyTerminal& t);
