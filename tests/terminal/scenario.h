@@ -66,6 +66,8 @@ class Scenario : public ::testing::Test
   protected:
     std::vector<std::string> argv = command_under_test(WRIGGLE_PROGRAM);
     bool wine = runs_under("wine");
+    // Valgrind adds milliseconds of its own to every tick.
+    bool valgrind = runs_under("valgrind");
     // Wine makes a fresh prefix on each start, which takes a while.
     Clock::duration startup = wine ? 120s : 5s;
     Clock::duration tick_slack = wine ? 1500ms : 500ms;

@@ -219,7 +219,9 @@ TEST_F(Survival, FloodsAndResizes)
     // between frames, so that a busy machine's odd late frame does not count.
     const double tick_ms = median_ms(shown);
     EXPECT_GT(tick_ms, 98.0);
-    EXPECT_LT(tick_ms, 104.0);
+    if (!valgrind) {
+        EXPECT_LT(tick_ms, 104.0);
+    }
     RecordProperty("tick_median_us", static_cast<int>(tick_ms * 1000));
 
     if (!wine) {
