@@ -4,6 +4,11 @@
 # stack protection, a read-only relocation table bound at start-up, and a
 # position-independent program for address-space randomisation. The mingw-w64
 # build of the Windows programs takes what applies to Windows programs.
+#
+# These are defaults: they go in front of the packager's flags (CXXFLAGS and
+# LDFLAGS, which CMake keeps in CMAKE_CXX_FLAGS and the linker flags), so
+# that where the two disagree, the packager's flag comes last and holds
+# (-fno-stack-protector, -Wl,-z,norelro, a _FORTIFY_SOURCE of their own).
 option(WRIGGLE_HARDENING "Build with the compiler's and linker's hardening flags" ON)
 if(NOT WRIGGLE_HARDENING OR NOT CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
   return()
@@ -12,35 +17,62 @@ endif()
 include(CheckCXXCompilerFlag)
 include(CheckPIESupported)
 
-# Fortified libc calls need optimisation (glibc warns without it, which
-# -Werror makes fatal in a debug build). A packager's own choice in the flags
-# stays; -U first keeps a compiler that fortifies by itself from warning
-# about the definition being changed.
-if(NOT CMAKE_CXX_FLAGS MATCHES "_FORTIFY_SOURCE")
-  add_compile_options($<$<NOT:$<CONFIG:Debug>>:-U_FORTIFY_SOURCE> $<$<NOT:$<CONFIG:Debug>>:-D_FORTIFY_SOURCE=2>)
-endif()
-
-# mingw-w64 provides the stack protector in libssp, which the compiler
-# driver links when the flag is also given at link time.
-add_compile_options(-fstack-protector-strong)
-add_link_options(-fstack-protector-strong)
-
+set(compile_flags -fstack-protector-strong)
+set(link_flags "")
 if(WIN32)
+  # mingw-w64 provides the stack protector in libssp, which the compiler
+  # driver links when the flag is also given at link time.
+  list(APPEND link_flags -fstack-protector-strong)
   # Address-space randomisation (also for addresses above 4 GiB) and
   # non-executable data, recorded in the PE header for Windows to apply.
-  add_link_options(LINKER:--dynamicbase LINKER:--high-entropy-va LINKER:--nxcompat)
-  return()
+  list(APPEND link_flags -Wl,--dynamicbase -Wl,--high-entropy-va -Wl,--nxcompat)
+else()
+  foreach(flag -fstack-clash-protection -fcf-protection)
+    string(MAKE_C_IDENTIFIER "WRIGGLE_HAS${flag}" has_flag)
+    check_cxx_compiler_flag(${flag} ${has_flag})
+    if(${has_flag})
+      list(APPEND compile_flags ${flag})
+    endif()
+  endforeach()
+  list(APPEND link_flags -Wl,-z,relro -Wl,-z,now)
+  check_pie_supported(LANGUAGES CXX)
+  set(CMAKE_POSITION_INDEPENDENT_CODE ON)
 endif()
 
-foreach(flag -fstack-clash-protection -fcf-protection)
-  string(MAKE_C_IDENTIFIER "WRIGGLE_HAS${flag}" has_flag)
-  check_cxx_compiler_flag(${flag} ${has_flag})
-  if(${has_flag})
-    add_compile_options(${flag})
+# Fortified libc calls need optimisation (glibc warns without it, which
+# -Werror makes fatal), so they are asked for only in the configurations
+# whose flags, the packager's included, end up optimising: not in Debug, and
+# not where a packager turned optimisation off (Debian's "noopt" gives -O0).
+# A packager's own _FORTIFY_SOURCE stays alone. -U first keeps a compiler
+# that fortifies by itself from warning about the definition being changed.
+set(fortify -U_FORTIFY_SOURCE -D_FORTIFY_SOURCE=2)
+if(NOT CMAKE_CXX_FLAGS MATCHES "_FORTIFY_SOURCE")
+  get_property(multi_config GLOBAL PROPERTY GENERATOR_IS_MULTI_CONFIG)
+  set(configs ${CMAKE_BUILD_TYPE})
+  if(multi_config)
+    set(configs ${CMAKE_CONFIGURATION_TYPES})
   endif()
-endforeach()
+  foreach(config IN LISTS configs)
+    string(TOUPPER "${config}" config_upper)
+    # The last -O of the flags is the one the compiler follows.
+    string(REGEX MATCHALL "(^| )-O[^ ]*" levels " ${CMAKE_CXX_FLAGS} ${CMAKE_CXX_FLAGS_${config_upper}}")
+    if(NOT levels)
+      continue()
+    endif()
+    list(GET levels -1 level)
+    if(level MATCHES "-O0$")
+      continue()
+    endif()
+    if(multi_config)
+      add_compile_options("$<$<CONFIG:${config}>:${fortify}>")
+    else()
+      list(APPEND compile_flags ${fortify})
+    endif()
+  endforeach()
+endif()
 
-add_link_options(LINKER:-z,relro LINKER:-z,now)
-
-check_pie_supported(LANGUAGES CXX)
-set(CMAKE_POSITION_INDEPENDENT_CODE ON)
+string(REPLACE ";" " " compile_flags "${compile_flags}")
+string(REPLACE ";" " " link_flags "${link_flags}")
+string(STRIP "${compile_flags} ${CMAKE_CXX_FLAGS}" CMAKE_CXX_FLAGS)
+string(STRIP "${link_flags} ${CMAKE_EXE_LINKER_FLAGS}" CMAKE_EXE_LINKER_FLAGS)
+string(STRIP "${link_flags} ${CMAKE_SHARED_LINKER_FLAGS}" CMAKE_SHARED_LINKER_FLAGS)
