@@ -8,3 +8,7 @@ if(CPACK_GENERATOR STREQUAL "DEB" AND CPACK_DEBIAN_PACKAGE_SHLIBDEPS)
     message(FATAL_ERROR "dpkg-shlibdeps (package dpkg-dev) is needed to compute the package's Depends")
   endif()
 endif()
+
+# The files in the packages carry the sources' time, not the packaging's.
+include(${CPACK_WRIGGLE_SOURCE_DIR}/cmake/source-date.cmake)
+wriggle_source_date_epoch(${CPACK_WRIGGLE_SOURCE_DIR})

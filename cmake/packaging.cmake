@@ -12,6 +12,21 @@ string(CONCAT CPACK_PACKAGE_DESCRIPTION
   "five lives. Needs a terminal of at least 80 columns by 24 rows.")
 set(CPACK_STRIP_FILES ON)
 
+# The same sources make the same packages, byte for byte, whatever the
+# builder's folder, clock, umask, time zone, locale or file system: every
+# file carries the sources' time (source-date.cmake, through cpack-checks),
+# folders get the same modes whatever the umask, and cpack-normalise.cmake
+# does the rest once the package is made.
+set(CPACK_WRIGGLE_SOURCE_DIR ${PROJECT_SOURCE_DIR})
+set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/cpack-checks.cmake)
+set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
+  OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/cpack-normalise.cmake)
+if(CMAKE_VERSION VERSION_LESS 3.19)
+  message(WARNING "CMake ${CMAKE_VERSION} runs no scripts after packaging (3.19 does): "
+    "the packages it makes are not reproducible")
+endif()
+
 if(WIN32)
   set(CPACK_GENERATOR ZIP)
   set(CPACK_PACKAGE_FILE_NAME wriggle-${PROJECT_VERSION}-win64)
@@ -48,7 +63,7 @@ string(CONCAT copyright
   "License: Expat\n"
   "${terms}\n")
 file(GENERATE OUTPUT ${PROJECT_BINARY_DIR}/copyright CONTENT "${copyright}")
-install(FILES ${PROJECT_BINARY_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT data)
+install(FILES ${PROJECT_BINARY_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT debian EXCLUDE_FROM_ALL)
 
 # The package has a Debian revision (1.0.0-1), like any package of software
 # released on its own: then CHANGELOG.md is the upstream changelog.gz, and
@@ -66,6 +81,9 @@ if(changes MATCHES "\n## \\[${version_pattern}\\] - ([0-9][0-9][0-9][0-9])-([0-9
   math(EXPR day "1${CMAKE_MATCH_3} - 100")
 else()
   message(WARNING "CHANGELOG.md has no dated section for ${PROJECT_VERSION}: the package is marked UNRELEASED")
+  # Dated by the sources, not by the day of the build.
+  include(${CMAKE_CURRENT_LIST_DIR}/source-date.cmake)
+  wriggle_source_date_epoch(${PROJECT_SOURCE_DIR})
   set(distribution UNRELEASED)
   string(TIMESTAMP year "%Y" UTC)
   string(TIMESTAMP month "%m" UTC)
@@ -114,7 +132,6 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The dependencies (libc, ncurses, ...) as dpkg-shlibdeps finds them in
 # the program, so they match the libraries the build linked against.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/cpack-checks.cmake)
 # wriggle_<version>-<revision>_<arch>.deb
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 
