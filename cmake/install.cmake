@@ -63,7 +63,10 @@ wriggle_install_program(games COMPONENT debian EXCLUDE_FROM_ALL)
 wriggle_gzip(manpage ${PROJECT_SOURCE_DIR}/man/wriggle.6 wriggle.6 manpage_file)
 install(FILES ${manpage_file} DESTINATION ${CMAKE_INSTALL_MANDIR}/man6 COMPONENT data)
 
-# The changelog where Debian keeps it; the licence goes beside it, in
-# Debian's machine-readable form (packaging.cmake).
+# The licence, the read-me and the changelog as they are, for any system.
+install(FILES LICENSE README.md CHANGELOG.md DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT doc)
+# The Debian package has them the Debian way instead: the changelog
+# compressed, under the name Debian gives it, and the licence in Debian's
+# machine-readable form beside it (packaging.cmake).
 wriggle_gzip(changelog ${PROJECT_SOURCE_DIR}/CHANGELOG.md changelog changelog_file)
-install(FILES ${changelog_file} DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT data)
+install(FILES ${changelog_file} DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT debian EXCLUDE_FROM_ALL)
