@@ -65,10 +65,10 @@ string(CONCAT copyright
 file(GENERATE OUTPUT ${PROJECT_BINARY_DIR}/copyright CONTENT "${copyright}")
 install(FILES ${PROJECT_BINARY_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT debian EXCLUDE_FROM_ALL)
 
-# The package has a Debian revision (1.0.0-1), like any package of software
+# The package has a Debian revision (1.1.0-1), like any package of software
 # released on its own: then CHANGELOG.md is the upstream changelog.gz, and
 # the packaging's own history goes in changelog.Debian.gz, one entry dated
-# by the release's heading in CHANGELOG.md ("## [1.0.0] - 2026-12-08").
+# by the release's heading in CHANGELOG.md ("## [1.1.0] - 2026-12-09").
 set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(deb_version ${PROJECT_VERSION}-${CPACK_DEBIAN_PACKAGE_RELEASE})
 file(READ ${PROJECT_SOURCE_DIR}/CHANGELOG.md changes)
