@@ -23,8 +23,9 @@ set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
   OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/cpack-normalise.cmake)
 if(CMAKE_VERSION VERSION_LESS 3.19)
-  message(WARNING "CMake ${CMAKE_VERSION} runs no scripts after packaging (3.19 does): "
-    "the packages it makes are not reproducible")
+  # A note, not a warning: most who build the game never package it.
+  message(STATUS "CMake ${CMAKE_VERSION} runs no scripts after packaging (3.19 does): "
+    "packages made with it are not reproducible")
 endif()
 
 if(WIN32)
