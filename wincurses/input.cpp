@@ -7,7 +7,6 @@
 namespace
 {
 
-constexpr int KEY_ESCAPE = 27;
 constexpr DWORD batch = 32;
 
 // A key still to hand out `repeat` more times: a held key arrives as one
@@ -40,7 +39,7 @@ int key_code(const KEY_EVENT_RECORD& key, bool keypad)
     case VK_RIGHT:
         return keypad ? KEY_RIGHT : ERR;
     case VK_ESCAPE:
-        return KEY_ESCAPE; // Wine's console gives it no character
+        return '\x1b'; // its character, which Wine's console leaves out
     }
     const wchar_t ch = key.uChar.UnicodeChar;
     if (ch == 0 || ch > 0xff) {
@@ -102,11 +101,9 @@ int noecho(void)
 }
 
 // ReadConsoleInputW hands out keys as they are typed whatever the mode, so in
-// this library cbreak mode is the only mode there is; the flag is kept all the
-// same.
+// this library cbreak mode is the only mode there is.
 int cbreak(void)
 {
-    con.cbreak = true;
     return OK;
 }
 
@@ -130,14 +127,10 @@ int nodelay(WINDOW* win, bool on)
 
 // On a terminal, curses waits this long after an Escape byte for the rest of
 // an arrow key's sequence. The console delivers every key as one event,
-// Escape included, so nothing needs to wait: the value is only kept.
+// Escape included, so nothing needs to wait.
 int set_escdelay(int ms)
 {
-    if (ms < 0) {
-        return ERR;
-    }
-    con.escdelay = ms;
-    return OK;
+    return ms < 0 ? ERR : OK;
 }
 
 // On a terminal this teaches curses another escape sequence for a key. The

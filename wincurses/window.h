@@ -3,8 +3,6 @@
 // shown on. Programs see WINDOW only as a name; its insides are kept here.
 #pragma once
 
-// The C++ headers first: their NOMINMAX keeps windows.h from defining min and
-// max as macros.
 #include <algorithm>
 #include <vector>
 
@@ -33,11 +31,9 @@ struct curses_window {
 struct console {
     HANDLE input = INVALID_HANDLE_VALUE;
     HANDLE output = INVALID_HANDLE_VALUE;
-    COORD origin = {0, 0}; // top-left cell of the console window, where the window is shown
-    bool resized = false;  // the window took a new size that wgetch has not reported yet
-    bool echo = true;      // curses echoes typed keys until noecho
-    bool cbreak = false;
-    int escdelay = 0;
+    COORD origin = {0, 0};            // top-left cell of the console window, where the window is shown
+    bool resized = false;             // the window took a new size that wgetch has not reported yet
+    bool echo = true;                 // curses echoes typed keys until noecho
     unsigned long refreshes = 0;      // wrefresh calls
     unsigned long console_writes = 0; // WriteConsoleOutputW calls
 };
