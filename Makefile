@@ -1,5 +1,6 @@
 # SPDX-License-Identifier: MIT
-# A thin layer over CMake: "make run" plays, "make test" checks.
+# A thin layer over CMake: "make run" plays, "make test" checks. Each build
+# folder's settings are those of its preset in CMakePresets.json, build/PRESET.
 .PHONY: run test build windows unit asan bench clean
 
 run: build
@@ -15,18 +16,18 @@ windows:
 
 test: windows
 	$(call cmake_build,dev)
-	$(call cmake_test,dev)
+	ctest --preset dev
 
 # The rules' unit tests alone, quickly.
 unit:
 	./scripts/install-deps test
 	$(call cmake_build,dev)
-	$(call cmake_test,dev,-L unit)
+	ctest --preset dev -L unit
 
 asan:
 	./scripts/install-deps test
 	$(call cmake_build,asan)
-	$(call cmake_test,asan,-L unit)
+	ctest --preset asan
 
 bench:
 	./scripts/install-deps test
@@ -37,30 +38,5 @@ bench:
 clean:
 	rm -rf build
 
-# CMake 3.25 and newer take the settings from CMakePresets.json. Older ones
-# cannot read that file; for them the same settings are spelled out here, for
-# the folder build/PRESET. Keep the two in step.
-release_settings = -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
-bench_settings = -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DWRIGGLE_BENCH=ON
-dev_settings = -DCMAKE_BUILD_TYPE=Debug -DWRIGGLE_WERROR=ON -DWRIGGLE_WINDOWS_BUILD=$(CURDIR)/build/windows
-asan_settings = -DCMAKE_BUILD_TYPE=Debug -DWRIGGLE_WERROR=ON -DWRIGGLE_SANITIZE=ON
-windows_settings = -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release -DWRIGGLE_WERROR=ON
-presets_readable = cmake --list-presets >/dev/null 2>&1
-
 # $(call cmake_build,PRESET): configure and build.
-define cmake_build
-	if $(presets_readable); then \
-		cmake --preset $(1) && cmake --build --preset $(1) -j2; \
-	else \
-		cmake -S . -B build/$(1) $($(1)_settings) && cmake --build build/$(1) -j2; \
-	fi
-endef
-
-# $(call cmake_test,PRESET[,CTEST OPTIONS]): run its tests.
-define cmake_test
-	if $(presets_readable); then \
-		ctest --preset $(1) $(2); \
-	else \
-		cd build/$(1) && ctest --output-on-failure $(2); \
-	fi
-endef
+cmake_build = cmake --preset $(1) && cmake --build --preset $(1) -j2
