@@ -5,22 +5,6 @@
 
 #include "game.h"
 
-namespace
-{
-
-bool under_snake(int x, int y)
-{
-    bool hit = false;
-    for (std::size_t i = 0; i < snakex.size(); ++i) {
-        if (snakex[i] == x && snakey[i] == y) {
-            hit = true;
-        }
-    }
-    return hit;
-}
-
-} // namespace
-
 int (*point_rand)() = [] { return std::rand(); };
 
 void newpointnumber()
@@ -39,7 +23,7 @@ void newpointnumber()
         x = point_rand() % (static_cast<int>(map[0].size()) - 2) + 1;
         y = point_rand() % (static_cast<int>(map.size()) - 2) + 1;
         if (map[y].compare(x, 1, " ") == 0) {
-            found = !under_snake(x, y);
+            found = !on_snake(x, y);
         }
     }
 

@@ -8,13 +8,14 @@
 
 static_assert(sizeof(int) == 4, "the game's integers are 32-bit");
 
-// Playfield size, and the key that quits.
-extern const int mapwidth;
-extern const int mapheight;
-extern const int KEY_ESC;
+// Playfield size.
+inline constexpr int mapwidth = 80;
+inline constexpr int mapheight = 22;
 
-// Key codes as the curses keypad delivers them. Named apart from the curses
-// macros (KEY_UP...) so that the front end can include both.
+// Key codes as curses delivers them with the keypad on: Escape as its
+// character, the arrows above every character. Named apart from the curses
+// macros (KEY_UP...), so that the front end can include both and check them.
+inline constexpr int KEY_ESC = 27;
 inline constexpr int ARROW_DOWN = 258;
 inline constexpr int ARROW_UP = 259;
 inline constexpr int ARROW_LEFT = 260;
@@ -53,6 +54,13 @@ extern int point_number_y;
 
 // Fills the empty playfield with its walls and blank interior. Once per run.
 void loadmap();
+
+// A new snake: one segment on the start cell, heading right, to grow to five
+// segments. At start-up and after each lost life.
+void newsnake();
+
+// True if a segment of the snake, head or tail included, lies on (x, y).
+bool on_snake(int x, int y);
 
 // Scores the digit just eaten and puts the next one on a free interior cell.
 void newpointnumber();

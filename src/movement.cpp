@@ -28,6 +28,16 @@ void steer(int key)
 
 } // namespace
 
+bool on_snake(int x, int y)
+{
+    for (std::size_t i = 0; i < snakex.size(); ++i) {
+        if (snakex[i] == x && snakey[i] == y) {
+            return true;
+        }
+    }
+    return false;
+}
+
 int movechar(int key)
 {
     if (key == KEY_ESC) {
@@ -39,10 +49,8 @@ int movechar(int key)
     const int y = snakey[0] + movy;
 
     // The tail counts although it would move away in this very step.
-    for (std::size_t i = 0; i < snakex.size(); ++i) {
-        if (snakex[i] == x && snakey[i] == y) {
-            return MOVE_DIED;
-        }
+    if (on_snake(x, y)) {
+        return MOVE_DIED;
     }
     const char ahead = map[y][x];
     if (map[y].compare(x, 1, WALL) == 0) {

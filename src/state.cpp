@@ -3,19 +3,16 @@
 // destroyed in reverse at exit.
 #include "game.h"
 
-const int mapwidth = 80;
-const int mapheight = 22;
-const int KEY_ESC = 27;
-
 const std::string WALL = "*";
 const std::string SNAKEGFX = "@";
 
 std::vector<std::string> map(mapheight);
 
-std::vector<int> snakex{3};
-std::vector<int> snakey{3};
-int snakelength = 5;
-int movx = 1;
+// Empty until newsnake() makes the first snake, at start-up.
+std::vector<int> snakex;
+std::vector<int> snakey;
+int snakelength = 0;
+int movx = 0;
 int movy = 0;
 
 int lives = 5;
@@ -26,3 +23,13 @@ int point_number = 0;
 int point_run = 0;
 int point_number_x = 0;
 int point_number_y = 0;
+
+// Where every life starts: the one place that says so.
+void newsnake()
+{
+    snakex.assign(1, 3);
+    snakey.assign(1, 3);
+    snakelength = 5;
+    movx = 1;
+    movy = 0;
+}

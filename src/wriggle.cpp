@@ -8,6 +8,13 @@
 #include "game.h"
 #include "platform.h"
 
+// The rules compare keys as plain numbers: they must be the ones curses
+// hands out.
+static_assert(KEY_ESC == '\x1b' && NO_KEY == ERR, "Escape comes as its character, no key as ERR");
+static_assert(ARROW_UP == KEY_UP && ARROW_DOWN == KEY_DOWN && ARROW_LEFT == KEY_LEFT &&
+                  ARROW_RIGHT == KEY_RIGHT,
+              "the arrows' key codes are curses' own");
+
 namespace
 {
 
@@ -42,21 +49,10 @@ void accept_both_arrow_forms()
     } arrows[] = {{'A', KEY_UP}, {'B', KEY_DOWN}, {'C', KEY_RIGHT}, {'D', KEY_LEFT}};
     for (const auto& arrow : arrows) {
         for (const char form : {'[', 'O'}) {
-            const char sequence[] = {'\x1b', form, arrow.last, '\0'};
+            const char sequence[] = {static_cast<char>(KEY_ESC), form, arrow.last, '\0'};
             define_key(sequence, arrow.code);
         }
     }
-}
-
-void restart_snake()
-{
-    snakex.clear();
-    snakey.clear();
-    snakex.push_back(3);
-    snakey.push_back(3);
-    snakelength = 5;
-    movx = 1;
-    movy = 0;
 }
 
 } // namespace
@@ -64,24 +60,15 @@ void restart_snake()
 int main()
 {
     loadmap();
+    newsnake();
     newpointnumber();
 
     set_escdelay(escape_delay_ms);
     watch_for_stop();
     initscr();
-    // ncurses flushes its output after every cursor movement until the
-    // screen has been suspended and resumed once: mvcur treats a screen
-    // that has never left curses mode as one driven by a low-level terminfo
-    // program. A repaint would then reach the terminal as dozens of writes,
-    // and a terminal that paints between two of them shows a blank or
-    // half-drawn field. One suspension now, before anything is drawn,
-    // makes every later refresh a single write. It shows nothing: the
-    // alternate screen is entered and left within one write, then entered
-    // again blank. It comes before every setting below, as the suspension
-    // switches the keypad's transmit mode off and keypad() switches it back
-    // on at once, so an arrow steers from the very first tick. The Windows
-    // console's curses writes every refresh whole anyway, and takes the
-    // suspension as any curses does.
+    // Until it has left curses mode once, ncurses writes a frame in dozens of
+    // pieces, which a terminal may show half drawn: leave and come back
+    // before anything is drawn, and before the settings the suspension undoes.
     endwin();
     refresh();
     noecho();
@@ -91,7 +78,7 @@ int main()
     nodelay(stdscr, TRUE);
 
     int outcome = MOVE_CONTINUE;
-    int key = ERR;
+    int key = NO_KEY;
     while (outcome == MOVE_CONTINUE && !stop_requested()) {
         outcome = movechar(key);
         if (outcome == MOVE_DIED) {
@@ -99,17 +86,14 @@ int main()
             lives -= 1;
             if (lives > 0) {
                 outcome = MOVE_CONTINUE;
-                restart_snake();
+                newsnake();
             }
         } else if (outcome == MOVE_WON) {
             show_banner(win_banner, 35);
         }
-        // A stop request cut the banner's pause short: the player asked to
-        // go, so no further frame.
         if (stop_requested()) {
-            break;
+            break; // asked to go during the banner: no further frame
         }
-
         drawframe();
         pause_ms(snakespeed);
         key = wgetch(stdscr);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <stdexcept>
 
 #include "fresh_game.h"
@@ -12,6 +13,7 @@ class Core : public ::testing::Test
 {
   protected:
     void SetUp() override { fresh_game(); }
+    void TearDown() override { point_rand = real_rand; }
 
     static void set_snake(std::vector<int> xs, std::vector<int> ys, int mx, int my)
     {
@@ -21,7 +23,37 @@ class Core : public ::testing::Test
         movx = mx;
         movy = my;
     }
+
+    int (*real_rand)() = point_rand;
 };
+
+// The program's own start: nothing built, placed or scored before main(); then
+// a new snake of one segment on a blank cell inside the walls, heading one
+// step, with room straight ahead to grow to its length.
+TEST(Start, IsANewSnakeOnAnEmptyField)
+{
+    restore_program_start();
+    EXPECT_EQ(map, std::vector<std::string>(mapheight));
+    EXPECT_EQ(lives, 5);
+    EXPECT_EQ(score, 0);
+    EXPECT_EQ(snakespeed, 100);
+    EXPECT_EQ(point_number, 0);
+    EXPECT_EQ(point_run, 0);
+    EXPECT_TRUE(point_number_x == 0 && point_number_y == 0) << "before the first digit: the corner, a wall";
+
+    loadmap();
+    newsnake();
+    ASSERT_EQ(snakex.size(), 1u);
+    ASSERT_EQ(snakey.size(), 1u);
+    EXPECT_EQ(snakelength, 5);
+    EXPECT_EQ(std::abs(movx) + std::abs(movy), 1) << "step (" << movx << "," << movy << ")";
+    for (int step = 0; step < snakelength; ++step) {
+        const int x = snakex[0] + step * movx;
+        const int y = snakey[0] + step * movy;
+        ASSERT_TRUE(x > 0 && x < mapwidth - 1 && y > 0 && y < mapheight - 1) << "(" << x << "," << y << ")";
+        EXPECT_EQ(map[y][x], ' ') << "(" << x << "," << y << "), " << step << " steps from the start";
+    }
+}
 
 TEST(Playfield, IsWalledAndEmptyInside)
 {
@@ -66,7 +98,6 @@ class Placement : public Core
         Core::SetUp();
         point_rand = scripted_rand;
     }
-    void TearDown() override { point_rand = real_rand; }
 
     // Every interior cell taken but `free`; the draws offer `first` first.
     static void only_free(std::initializer_list<Cell> free, std::initializer_list<Cell> first = {})
@@ -99,8 +130,6 @@ class Placement : public Core
         EXPECT_EQ(point_number_x, x);
         EXPECT_EQ(point_number_y, y);
     }
-
-    int (*real_rand)() = point_rand;
 };
 
 TEST_F(Placement, TakesTheOnlyFreeCellInTheLastColumnAndRow)
@@ -128,7 +157,8 @@ TEST_F(Placement, TakesAFreeCellInTheSnakesRowOrColumn)
 TEST_F(Placement, RefusesEverySegmentHeadAndTailIncluded)
 {
     // A new snake, one segment on its start cell, offered first.
-    only_free({{3, 3}, {60, 17}}, {{3, 3}});
+    const Cell start{snakex[0], snakey[0]};
+    only_free({start, {60, 17}}, {start});
     newpointnumber();
     expect_digit_at(60, 17);
 
@@ -242,11 +272,12 @@ TEST_F(Core, ZeroWinsWithoutGrowing)
     EXPECT_EQ(map[5][11], '0');
 }
 
-TEST_F(Core, FreshSnakeGrowsToFiveSegments)
+TEST_F(Core, NewSnakeGrowsOneSegmentATickToItsLength)
 {
-    for (int tick = 1; tick <= 6; ++tick) {
+    const int length = snakelength;
+    for (int tick = 1; tick <= length + 1; ++tick) {
         ASSERT_EQ(movechar(NO_KEY), MOVE_CONTINUE);
-        EXPECT_EQ(static_cast<int>(snakex.size()), std::min(tick + 1, 5));
+        EXPECT_EQ(static_cast<int>(snakex.size()), std::min(tick + 1, length)) << "after move " << tick;
     }
 }
 

@@ -96,11 +96,7 @@ TEST(RandomPlay, InvariantsHoldOverManyTicks)
         if (outcome == MOVE_DIED) {
             // As the main loop does after a death: a new snake, same board.
             ++deaths;
-            snakex = {3};
-            snakey = {3};
-            snakelength = 5;
-            movx = 1;
-            movy = 0;
+            newsnake();
         } else if (outcome == MOVE_WON) {
             ++wins;
             fresh_game();
