@@ -6,6 +6,7 @@
 #include "game.h"
 
 int (*point_rand)() = [] { return std::rand(); };
+std::time_t (*point_clock)() = [] { return std::time(nullptr); };
 
 void newpointnumber()
 {
@@ -18,7 +19,7 @@ void newpointnumber()
     bool found = false;
     int x = 0;
     int y = 0;
-    std::srand(static_cast<unsigned>(std::time(nullptr)));
+    std::srand(static_cast<unsigned>(point_clock()));
     while (!found) {
         x = point_rand() % (static_cast<int>(map[0].size()) - 2) + 1;
         y = point_rand() % (static_cast<int>(map.size()) - 2) + 1;

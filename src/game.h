@@ -3,6 +3,7 @@
 // one step function that advances a game. Nothing here touches the terminal.
 #pragma once
 
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -65,10 +66,11 @@ bool on_snake(int x, int y);
 // Scores the digit just eaten and puts the next one on a free interior cell.
 void newpointnumber();
 
-// Where newpointnumber() draws its random numbers: the C library's rand(),
-// which it seeds from the clock at every call. Tests put a scripted source
-// here to choose which cells it tries.
+// Where newpointnumber() draws its random numbers, the C library's rand(),
+// and the clock in whole seconds, time(), that seeds it at every call. Tests
+// put a scripted source or a set clock here.
 extern int (*point_rand)();
+extern std::time_t (*point_clock)();
 
 // Advances the game by one tick with the key read last; returns a MOVE_ code.
 int movechar(int key);

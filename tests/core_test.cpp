@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <set>
 #include <stdexcept>
 
 #include "fresh_game.h"
@@ -13,7 +14,11 @@ class Core : public ::testing::Test
 {
   protected:
     void SetUp() override { fresh_game(); }
-    void TearDown() override { point_rand = real_rand; }
+    void TearDown() override
+    {
+        point_rand = real_rand;
+        point_clock = real_clock;
+    }
 
     static void set_snake(std::vector<int> xs, std::vector<int> ys, int mx, int my)
     {
@@ -25,6 +30,7 @@ class Core : public ::testing::Test
     }
 
     int (*real_rand)() = point_rand;
+    std::time_t (*real_clock)() = point_clock;
 };
 
 // The program's own start: nothing built, placed or scored before main(); then
@@ -169,6 +175,29 @@ TEST_F(Placement, RefusesEverySegmentHeadAndTailIncluded)
     expect_digit_at(30, 8);
     EXPECT_EQ(map[5][10], ' ');
     EXPECT_EQ(map[5][12], ' ');
+}
+
+// The generator is seeded from the clock at every placement: within one
+// second a placement tries the same cells again, and games started in other
+// seconds put their digits elsewhere.
+TEST_F(Core, PlacementsAreSeededFromTheClockEachTime)
+{
+    static std::time_t now = 0;
+    point_clock = [] { return now; };
+    const auto first_digit = [](std::time_t second) {
+        now = second;
+        fresh_game();
+        newpointnumber();
+        return std::pair{point_number_x, point_number_y};
+    };
+    const std::time_t second = 1796774400;
+    const auto cell = first_digit(second);
+    EXPECT_EQ(first_digit(second), cell) << "a second game in the same second";
+    std::set<std::pair<int, int>> cells;
+    for (int later = 0; later < 10; ++later) {
+        cells.insert(first_digit(second + later));
+    }
+    EXPECT_GE(cells.size(), 8u) << "first digits of games started in ten different seconds";
 }
 
 TEST_F(Core, DigitsComeInOrderAndScoreByTheTable)
