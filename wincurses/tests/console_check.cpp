@@ -91,7 +91,7 @@ void expect_frame(int cols, int rows, const std::string& when)
         std::string expected = y < mapheight ? map[y] : y == 23 ? " Lives: 5  Score: 0" : "";
         if (y == 23) {
             expected.resize(69, ' ');
-            expected += "x:3 y:3";
+            expected += "x:" + std::to_string(snakex[0]) + " y:" + std::to_string(snakey[0]);
         }
         if (y == snakey[0]) {
             expected[snakex[0]] = '@';
@@ -175,6 +175,7 @@ int main(int argc, char** argv)
     SetConsoleMode(in, mode_before);
 
     loadmap();
+    newsnake();
     newpointnumber();
     initscr();
     endwin(); // out of curses mode, and back by a refresh, as curses allows
