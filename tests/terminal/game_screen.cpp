@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "game_screen.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <queue>
@@ -174,6 +175,12 @@ std::vector<Cell> snake_cells(const PtyTerminal& t)
             }
         }
     }
+    return cells;
+}
+
+std::vector<Cell> in_screen_order(std::vector<Cell> cells)
+{
+    std::sort(cells.begin(), cells.end(), [](Cell a, Cell b) { return a.y != b.y ? a.y < b.y : a.x < b.x; });
     return cells;
 }
 

@@ -17,6 +17,7 @@ struct Cell {
     int x;
     int y;
     bool operator==(const Cell&) const = default;
+    Cell operator+(Cell step) const { return {x + step.x, y + step.y}; }
 };
 
 struct Status {
@@ -86,7 +87,9 @@ class FrameWatch
     std::string unfinished_; // the end of the last chunk, where a sequence may have begun
 };
 
+// The snake's cells in the order the screen shows them, row by row.
 std::vector<Cell> snake_cells(const PtyTerminal& t);
+std::vector<Cell> in_screen_order(std::vector<Cell> cells);
 std::optional<Cell> digit_cell(const PtyTerminal& t);
 
 // The banner lines at rows 10 to 12 from `column`, as the screen shows them.

@@ -114,6 +114,18 @@ std::vector<std::string> command_under_test(const std::string& fallback)
     return argv;
 }
 
+std::string no_pseudo_terminal()
+{
+    int master = -1;
+    int slave = -1;
+    if (openpty(&master, &slave, nullptr, nullptr, nullptr) != 0) {
+        return std::string("openpty: ") + std::strerror(errno);
+    }
+    close(master);
+    close(slave);
+    return {};
+}
+
 PtyTerminal::PtyTerminal(const std::vector<std::string>& argv, const std::vector<std::string>& environment,
                          int rows, int cols)
     : rows_(rows), cols_(cols)
@@ -143,6 +155,9 @@ PtyTerminal::PtyTerminal(const std::vector<std::string>& argv, const std::vector
             args.push_back(const_cast<char*>(a.c_str()));
         }
         args.push_back(nullptr);
+        // Stopped by Ctrl-\, the program would leave a core file behind.
+        const rlimit no_core{0, 0};
+        setrlimit(RLIMIT_CORE, &no_core);
         setenv("TERM", "xterm-256color", 1);
         for (const char* name : {"LINES", "COLUMNS", "ESCDELAY"}) {
             unsetenv(name);
@@ -190,13 +205,20 @@ bool PtyTerminal::read_once(Clock::time_point deadline)
 {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
     pollfd p{master_, POLLIN, 0};
-    // Short polls so that a program's exit is noticed even without output.
-    const int ready = poll(&p, 1, static_cast<int>(std::clamp<long long>(left.count(), 0, 20)));
-    if (ready > 0 && (p.revents & POLLIN) != 0) {
+    // Short polls, so that a program's exit is noticed even without output
+    // and the time of the next output is known to within a few milliseconds.
+    const int ready = poll(&p, 1, static_cast<int>(std::clamp<long long>(left.count(), 0, 5)));
+    if (ready == 0) {
+        const Clock::time_point now = Clock::now();
+        quiet_ = poll(&p, 1, 0) == 0 ? now : quiet_;
+    } else if ((p.revents & POLLIN) != 0) {
         char buffer[8192];
+        const Clock::time_point reading = Clock::now();
         const ssize_t n = read(master_, buffer, sizeof buffer);
         if (n > 0) {
             const Clock::time_point arrived = Clock::now();
+            last_output_ = {quiet_, arrived};
+            quiet_ = static_cast<std::size_t>(n) < sizeof buffer ? reading : quiet_; // read it all
             bytes_received_ += static_cast<std::size_t>(n);
             const std::string_view chunk(buffer, static_cast<size_t>(n));
             const std::string expanded = repeats_.feed(chunk);

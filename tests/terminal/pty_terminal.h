@@ -32,6 +32,17 @@ enum class Key { none, up, down, left, right, escape };
 // else the given default.
 std::vector<std::string> command_under_test(const std::string& fallback);
 
+// Why no pseudo-terminal can be opened here, or an empty string if one can.
+std::string no_pseudo_terminal();
+
+// When a chunk of output was written, as the harness can tell however busy
+// the machine: after the last moment it had found none waiting, and before
+// it read the chunk.
+struct OutputTime {
+    Clock::time_point after;
+    Clock::time_point by;
+};
+
 // Rewrites the REP control (CSI n b) into the repeated characters.
 class RepeatExpander
 {
@@ -81,6 +92,9 @@ class PtyTerminal
     int cols() const { return cols_; }
     std::string dump() const; // the whole screen, for failure messages
 
+    // The chunk of output read last.
+    OutputTime last_output() const { return last_output_; }
+
     pid_t pid() const { return pid_; }
     int master_fd() const { return master_; }
     std::size_t bytes_received() const { return bytes_received_; }
@@ -117,6 +131,8 @@ class PtyTerminal
     rusage usage_{};
     bool cursor_visible_ = true;
     std::size_t bytes_received_ = 0;
+    Clock::time_point quiet_ = Clock::now(); // no output waiting then
+    OutputTime last_output_;
     RepeatExpander repeats_;
 };
 

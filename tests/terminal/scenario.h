@@ -1,18 +1,64 @@
 // SPDX-License-Identifier: MIT
 // What the terminal scenarios share: the program under test and the time to
-// allow it, the banners, and the check of a clean end.
+// allow it, where a new snake starts, the banners, the time between two
+// outputs, and the check of a clean end.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 
 #include <sys/wait.h>
 
+#include "game.h"
 #include "game_screen.h"
 
 namespace term
 {
+
+// Where every snake starts and the way it heads, from the game's own rules.
+struct NewSnake {
+    Cell cell;
+    Cell heading;
+    std::size_t length; // the segments it grows to
+};
+
+inline NewSnake new_snake()
+{
+    newsnake();
+    return {{snakex[0], snakey[0]}, {movx, movy}, static_cast<std::size_t>(snakelength)};
+}
+
+// The time between two chunks of output, as far as the harness can tell on
+// this machine at this moment, however busy: at least `least`, at most `most`.
+struct Span {
+    Clock::duration least;
+    Clock::duration most;
+};
+
+inline Span between(OutputTime from, OutputTime to)
+{
+    return {to.after - from.by, to.by - from.after};
+}
+
+inline std::string ms(Clock::duration d)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", std::chrono::duration<double, std::milli>(d).count());
+    return text;
+}
+
+// A span that may have lasted from `low` to `high`: only a time the machine
+// could not have stretched or squeezed fails.
+inline void expect_lasted(Span s, Clock::duration low, Clock::duration high, const std::string& what)
+{
+    EXPECT_TRUE(s.most >= low && s.least <= high)
+        << what << " lasted between " << ms(s.least) << " and " << ms(s.most)
+        << " ms, as the harness could tell on this machine; expected " << ms(low) << " to " << ms(high)
+        << " ms";
+}
 
 inline const std::vector<std::string> death_banner{"*************", "* You died! *", "*************"};
 inline const std::vector<std::string> win_banner{"************", "* You win! *", "************"};
@@ -29,6 +75,8 @@ inline const std::vector<std::string> win_banner{"************", "* You win! *",
 class Chaser
 {
   public:
+    explicit Chaser(Cell heading) : heading_(heading) {}
+
     // Presses the arrow towards the digit if it turns the snake and no
     // other turn is awaited.
     void steer(PtyTerminal& t, const Status& frame)
@@ -57,13 +105,23 @@ class Chaser
         return d.x == 1 ? Key::right : d.x == -1 ? Key::left : d.y == 1 ? Key::down : Key::up;
     }
 
-    Cell heading_{1, 0};
+    Cell heading_;
     Key unseen_ = Key::none;
 };
 
 class Scenario : public ::testing::Test
 {
   protected:
+    void SetUp() override
+    {
+        if (const std::string why = no_pseudo_terminal(); !why.empty()) {
+            GTEST_SKIP() << "no pseudo-terminal to play in here (" << why << ")";
+        }
+        if (wine && std::system("command -v wine >/dev/null") != 0) {
+            GTEST_SKIP() << "Wine is not installed";
+        }
+    }
+
     std::vector<std::string> argv = command_under_test(WRIGGLE_PROGRAM);
     bool wine = runs_under("wine");
     // Valgrind adds milliseconds of its own to every tick.
@@ -71,6 +129,10 @@ class Scenario : public ::testing::Test
     // Wine makes a fresh prefix on each start, which takes a while.
     Clock::duration startup = wine ? 120s : 5s;
     Clock::duration tick_slack = wine ? 1500ms : 500ms;
+    // Once the game has gone, Wine shuts down its services and server, and
+    // the harness removes the prefix it made: seconds on a busy machine.
+    Clock::duration wine_shutdown = 60s;
+    NewSnake start = new_snake();
 
     bool runs_under(const std::string& word) const
     {
@@ -78,11 +140,29 @@ class Scenario : public ::testing::Test
                            [&](const std::string& a) { return a.find(word) != std::string::npos; });
     }
 
-    // The program ends with status 0 and leaves the terminal as it found it.
-    static void expect_clean_exit(PtyTerminal& t, Clock::duration within)
+    // Waits for the game to end within `within`; under Wine, for its screen
+    // to go within that time, and then for its process to end with Wine's.
+    // The wait status, if it ended.
+    std::optional<int> wait_end(PtyTerminal& t, Clock::duration within) const
     {
-        const std::optional<int> status = t.wait_exit(within);
+        if (wine && !t.pump_until([&] { return game_gone(t); }, within)) {
+            return std::nullopt;
+        }
+        return t.wait_exit(wine ? wine_shutdown : within);
+    }
+
+    // Nothing of the game's frame is left on the screen.
+    static bool game_gone(const PtyTerminal& t)
+    {
+        return t.dump().find_first_of("*@") == std::string::npos && !status_line(t);
+    }
+
+    // The game ends with status 0 and leaves the terminal as it found it.
+    void expect_clean_exit(PtyTerminal& t, Clock::duration within) const
+    {
+        const std::optional<int> status = wait_end(t, within);
         ASSERT_TRUE(status.has_value()) << "still running:\n" << t.dump();
+        EXPECT_TRUE(game_gone(t)) << "the game's screen is still up:\n" << t.dump();
         EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << "wait status " << *status;
         EXPECT_TRUE(same_modes(t.modes(), t.modes_at_start())) << "terminal modes changed";
         EXPECT_TRUE(t.cursor_visible());
