@@ -34,14 +34,9 @@ endforeach()
 string(REPLACE ";" "." WRIGGLE_MANIFEST_VERSION "${WRIGGLE_RC_VERSION}")
 string(REPLACE ";" "," WRIGGLE_RC_VERSION "${WRIGGLE_RC_VERSION}")
 
-# The copyright as LICENSE has it, so that the two cannot drift apart.
-file(READ ${PROJECT_SOURCE_DIR}/LICENSE license)
-if(NOT license MATCHES "Copyright \\(c\\) [0-9]+ ([^\n]+)")
-  message(FATAL_ERROR "LICENSE has no line \"Copyright (c) YEAR HOLDER\"")
-endif()
-set(WRIGGLE_COPYRIGHT_HOLDER "${CMAKE_MATCH_1}")
-string(REGEX MATCH "Copyright \\(c\\) [^\n]+" copyright "${license}")
-set(WRIGGLE_LEGAL_COPYRIGHT "${copyright}. Free software under the MIT licence.")
+# The copyright as LICENSE has it (license.cmake).
+set(WRIGGLE_LEGAL_COPYRIGHT
+  "Copyright (c) ${WRIGGLE_COPYRIGHT_YEAR} ${WRIGGLE_COPYRIGHT_HOLDER}. Free software under the MIT licence.")
 
 set(resources ${PROJECT_BINARY_DIR}/resources)
 set(WRIGGLE_ICON ${icons}/wriggle.ico)
@@ -49,7 +44,7 @@ set(WRIGGLE_MANIFEST ${resources}/wriggle-win.manifest)
 configure_file(src/wriggle-win.manifest.in ${WRIGGLE_MANIFEST} @ONLY)
 # A new icon or manifest changes the resource script (see there), and a new
 # icon configures the build again to notice.
-set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${WRIGGLE_ICON} ${PROJECT_SOURCE_DIR}/LICENSE)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${WRIGGLE_ICON})
 file(SHA256 ${WRIGGLE_ICON} WRIGGLE_ICON_SHA256)
 file(SHA256 ${WRIGGLE_MANIFEST} WRIGGLE_MANIFEST_SHA256)
 configure_file(src/wriggle-win.rc.in ${resources}/wriggle-win.rc @ONLY)

@@ -37,19 +37,10 @@ if(WIN32)
   return()
 endif()
 
-# The licence as a Debian copyright file (machine-readable, DEP-5), made
-# from LICENSE so that the two cannot drift apart. DEP-5 calls this licence
-# Expat; its text goes in indented, with "." for each blank line.
-file(READ ${PROJECT_SOURCE_DIR}/LICENSE license)
-set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/LICENSE)
-if(NOT license MATCHES "Copyright \\(c\\) ([^\n]+)")
-  message(FATAL_ERROR "LICENSE has no line \"Copyright (c) YEAR HOLDER\"")
-endif()
-set(copyright_holder "${CMAKE_MATCH_1}")
-string(FIND "${license}" "Permission is hereby granted" terms_start)
-string(SUBSTRING "${license}" ${terms_start} -1 terms)
-string(STRIP "${terms}" terms)
-string(REPLACE "\n\n" "\n.\n" terms "${terms}")
+# The licence as a Debian copyright file (machine-readable, DEP-5), from
+# LICENSE (license.cmake). DEP-5 calls this licence Expat; its text goes in
+# indented, with "." for each blank line.
+string(REPLACE "\n\n" "\n.\n" terms "${WRIGGLE_LICENSE_TERMS}")
 string(REPLACE "\n" "\n " terms " ${terms}")
 string(CONCAT copyright
   "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/\n"
@@ -57,7 +48,7 @@ string(CONCAT copyright
   "Upstream-Contact: ${CPACK_PACKAGE_CONTACT}\n"
   "\n"
   "Files: *\n"
-  "Copyright: ${copyright_holder}\n"
+  "Copyright: ${WRIGGLE_COPYRIGHT_YEAR} ${WRIGGLE_COPYRIGHT_HOLDER}\n"
   "License: Expat\n"
   "Comment: SPDX calls this licence MIT.\n"
   "\n"
