@@ -55,18 +55,12 @@ endfunction()
 # The game goes to bin, not games: GNUInstallDirs has no directory for games,
 # bin is on every user's PATH (games is missing from root's PATH on Debian
 # and from every PATH on many other systems), and wriggle is a program users
-# type by name. The Debian package follows Debian's policy for games instead:
-# its copy, in the component "debian", goes to games (see packaging.cmake).
+# type by name. The Debian package has its own copy in games (packaging.cmake).
 wriggle_install_program(${CMAKE_INSTALL_BINDIR} COMPONENT program)
-wriggle_install_program(games COMPONENT debian EXCLUDE_FROM_ALL)
 
 wriggle_gzip(manpage ${PROJECT_SOURCE_DIR}/man/wriggle.6 wriggle.6 manpage_file)
 install(FILES ${manpage_file} DESTINATION ${CMAKE_INSTALL_MANDIR}/man6 COMPONENT data)
 
-# The licence, the read-me and the changelog as they are, for any system.
+# The licence, the read-me and the changelog as they are, for any system;
+# the Debian package has them the Debian way instead (packaging.cmake).
 install(FILES LICENSE README.md CHANGELOG.md DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT doc)
-# The Debian package has them the Debian way instead: the changelog
-# compressed, under the name Debian gives it, and the licence in Debian's
-# machine-readable form beside it (packaging.cmake).
-wriggle_gzip(changelog ${PROJECT_SOURCE_DIR}/CHANGELOG.md changelog changelog_file)
-install(FILES ${changelog_file} DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT debian EXCLUDE_FROM_ALL)

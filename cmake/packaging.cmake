@@ -37,6 +37,14 @@ if(WIN32)
   return()
 endif()
 
+# What only the Debian package has, in the component "debian": the program
+# in /usr/games, as Debian's policy has games; CHANGELOG.md compressed under
+# the name Debian gives it; the licence in Debian's machine-readable form;
+# the packaging's own changelog; lintian's overrides.
+wriggle_install_program(games COMPONENT debian EXCLUDE_FROM_ALL)
+wriggle_gzip(changelog ${PROJECT_SOURCE_DIR}/CHANGELOG.md changelog changelog_file)
+install(FILES ${changelog_file} DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT debian EXCLUDE_FROM_ALL)
+
 # The licence as a Debian copyright file (machine-readable, DEP-5), from
 # LICENSE (license.cmake). DEP-5 calls this licence Expat; its text goes in
 # indented, with "." for each blank line.
@@ -113,8 +121,7 @@ install(FILES packaging/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/l
   COMPONENT debian EXCLUDE_FROM_ALL)
 
 set(CPACK_GENERATOR DEB)
-# One package of the program's copy in /usr/games (policy for games) and the
-# files every install gets; a plain install has the program in bin instead.
+# One package of the component "debian" and the files every install gets.
 set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_COMPONENTS_GROUPING ALL_COMPONENTS_IN_ONE)
 set(CPACK_COMPONENTS_ALL debian data)
