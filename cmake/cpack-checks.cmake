@@ -9,6 +9,8 @@ if(CPACK_GENERATOR STREQUAL "DEB" AND CPACK_DEBIAN_PACKAGE_SHLIBDEPS)
   endif()
 endif()
 
-# The files in the packages carry the sources' time, not the packaging's.
-include(${CPACK_WRIGGLE_SOURCE_DIR}/cmake/source-date.cmake)
-wriggle_source_date_epoch(${CPACK_WRIGGLE_SOURCE_DIR})
+# The files in the packages carry the sources' time, as packaging.cmake
+# took it, unless cpack is given a SOURCE_DATE_EPOCH of its own.
+if(NOT DEFINED ENV{SOURCE_DATE_EPOCH} AND CPACK_WRIGGLE_SOURCE_DATE_EPOCH)
+  set(ENV{SOURCE_DATE_EPOCH} ${CPACK_WRIGGLE_SOURCE_DATE_EPOCH})
+endif()
