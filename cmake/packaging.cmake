@@ -51,7 +51,7 @@ endif()
 # What only the Debian package has, in the component "debian": the program
 # in /usr/games, as Debian's policy has games; CHANGELOG.md compressed under
 # the name Debian gives it; the licence in Debian's machine-readable form;
-# the packaging's own changelog; lintian's overrides.
+# the packaging's own changelog.
 wriggle_install_program(games COMPONENT debian EXCLUDE_FROM_ALL)
 wriggle_gzip(changelog ${PROJECT_SOURCE_DIR}/CHANGELOG.md changelog changelog_file)
 install(FILES ${changelog_file} DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT debian EXCLUDE_FROM_ALL)
@@ -76,12 +76,15 @@ string(CONCAT copyright
 file(GENERATE OUTPUT ${PROJECT_BINARY_DIR}/copyright CONTENT "${copyright}")
 install(FILES ${PROJECT_BINARY_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT debian EXCLUDE_FROM_ALL)
 
-# The package has a Debian revision (1.1.0-1), like any package of software
-# released on its own: then CHANGELOG.md is the upstream changelog.gz, and
-# the packaging's own history goes in changelog.Debian.gz, one entry dated
-# by the sources' time (CMake's time stamps follow SOURCE_DATE_EPOCH).
-set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
-set(distribution unstable)
+# The package is plainly this project's, not a distribution's: its Debian
+# revision sorts below any distribution's first upload (1.1.0-0~upstream1
+# comes before 1.1.0-1), so that apt replaces it with a distribution's
+# package of the same release, and its changelog names no distribution's
+# suite. CHANGELOG.md is the upstream changelog.gz; the packaging's own
+# history goes in changelog.Debian.gz, one entry dated by the sources' time
+# (CMake's time stamps follow SOURCE_DATE_EPOCH).
+set(CPACK_DEBIAN_PACKAGE_RELEASE 0~upstream1)
+set(distribution upstream)
 file(READ ${PROJECT_SOURCE_DIR}/CHANGELOG.md changes)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/CHANGELOG.md)
 string(REPLACE "." "\\." version_pattern "${PROJECT_VERSION}")
@@ -93,15 +96,15 @@ string(TIMESTAMP date "%a, %d %b %Y %H:%M:%S +0000" UTC)
 string(CONCAT debian_changelog
   "wriggle (${PROJECT_VERSION}-${CPACK_DEBIAN_PACKAGE_RELEASE}) ${distribution}; urgency=medium\n"
   "\n"
-  "  * Debian package of wriggle ${PROJECT_VERSION}, made by CPack from the\n"
-  "    release's sources. The release's changes are in changelog.gz.\n"
+  "  * Package of wriggle ${PROJECT_VERSION} made by the project's own build\n"
+  "    (CPack) from the release's sources, not by a distribution: any\n"
+  "    distribution's package of ${PROJECT_VERSION} replaces it. The release's\n"
+  "    changes are in changelog.gz.\n"
   "\n"
   " -- ${CPACK_PACKAGE_CONTACT}  ${date}\n")
 file(GENERATE OUTPUT ${PROJECT_BINARY_DIR}/changelog.Debian CONTENT "${debian_changelog}")
 wriggle_gzip(debian_changelog ${PROJECT_BINARY_DIR}/changelog.Debian changelog.Debian debian_changelog_file)
 install(FILES ${debian_changelog_file} DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT debian EXCLUDE_FROM_ALL)
-install(FILES packaging/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME wriggle
-  COMPONENT debian EXCLUDE_FROM_ALL)
 
 set(CPACK_GENERATOR DEB)
 # One package of the component "debian" and the files every install gets.
