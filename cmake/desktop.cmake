@@ -22,17 +22,11 @@ endif()
 
 # The resources are compiled by windres, enabled as the RC language in the
 # top CMakeLists.txt (before the programs' folders, which need it).
-# Windows versions have four numbers.
-set(WRIGGLE_RC_VERSION "")
-foreach(part MAJOR MINOR PATCH TWEAK)
-  set(number "${PROJECT_VERSION_${part}}")
-  if(number STREQUAL "")
-    set(number 0)
-  endif()
-  list(APPEND WRIGGLE_RC_VERSION ${number})
-endforeach()
-string(REPLACE ";" "." WRIGGLE_MANIFEST_VERSION "${WRIGGLE_RC_VERSION}")
-string(REPLACE ";" "," WRIGGLE_RC_VERSION "${WRIGGLE_RC_VERSION}")
+# Windows versions have four numbers: 1.1.0 is 1.1.0.0 there.
+string(REPLACE "." ";" numbers "${PROJECT_VERSION}.0.0.0")
+list(SUBLIST numbers 0 4 numbers)
+string(REPLACE ";" "." WRIGGLE_MANIFEST_VERSION "${numbers}")
+string(REPLACE ";" "," WRIGGLE_RC_VERSION "${numbers}")
 
 # The copyright as LICENSE has it (license.cmake).
 set(WRIGGLE_LEGAL_COPYRIGHT
