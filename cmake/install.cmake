@@ -27,13 +27,9 @@ function(wriggle_gzip target source name out_var)
     return()
   endif()
   set(gz ${PROJECT_BINARY_DIR}/compressed/${name}.gz)
-  add_custom_command(
-    OUTPUT ${gz}
+  add_custom_command(OUTPUT ${gz} DEPENDS ${source} COMMENT "Compressing ${name}" VERBATIM
     COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/compressed
-    COMMAND ${WRIGGLE_GZIP} -9 -n -c ${source} > ${gz}
-    DEPENDS ${source}
-    COMMENT "Compressing ${name}"
-    VERBATIM)
+    COMMAND ${WRIGGLE_GZIP} -9 -n -c ${source} > ${gz})
   add_custom_target(${target} ALL DEPENDS ${gz})
   set(${out_var} ${gz} PARENT_SCOPE)
 endfunction()

@@ -13,14 +13,11 @@ string(CONCAT CPACK_PACKAGE_DESCRIPTION
 set(CPACK_STRIP_FILES ON)
 
 # The same sources make the same packages, byte for byte, whatever the
-# builder's folder, clock, umask, time zone, locale or file system. Every
-# file in them, and the Debian changelog's entry, carries the sources' time:
-# SOURCE_DATE_EPOCH when the builder sets it (the reproducible-builds
-# convention), else the time of the last commit of a git checkout. It is
-# taken here and handed to cpack (cpack-checks.cmake), which keeps a
-# SOURCE_DATE_EPOCH of its own if given one. Folders get the same modes
-# whatever the umask, and cpack-normalise.cmake does the rest once the
-# package is made.
+# builder's folder, clock, umask, time zone, locale or file system. Their
+# files and the Debian changelog's entry carry the sources' time: the
+# builder's SOURCE_DATE_EPOCH, else the last commit's, taken here and handed
+# to cpack (cpack-checks.cmake). Folders get the same modes whatever the
+# umask; cpack-normalise.cmake does the rest once the package is made.
 if(NOT DEFINED ENV{SOURCE_DATE_EPOCH} AND EXISTS ${PROJECT_SOURCE_DIR}/.git)
   execute_process(COMMAND git -C ${PROJECT_SOURCE_DIR} log -1 --format=%ct
     OUTPUT_VARIABLE epoch OUTPUT_STRIP_TRAILING_WHITESPACE RESULT_VARIABLE failed ERROR_QUIET)
@@ -76,13 +73,11 @@ string(CONCAT copyright
 file(GENERATE OUTPUT ${PROJECT_BINARY_DIR}/copyright CONTENT "${copyright}")
 install(FILES ${PROJECT_BINARY_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT debian EXCLUDE_FROM_ALL)
 
-# The package is plainly this project's, not a distribution's: its Debian
-# revision sorts below any distribution's first upload (1.1.0-0~upstream1
-# comes before 1.1.0-1), so that apt replaces it with a distribution's
-# package of the same release, and its changelog names no distribution's
-# suite. CHANGELOG.md is the upstream changelog.gz; the packaging's own
-# history goes in changelog.Debian.gz, one entry dated by the sources' time
-# (CMake's time stamps follow SOURCE_DATE_EPOCH).
+# Plainly this project's package, not a distribution's: its revision sorts
+# below any distribution's (1.1.0-0~upstream1 < 1.1.0-1), so that apt
+# replaces it with a distribution's package of the release, and its
+# changelog names no distribution's suite. Its one entry is dated by the
+# sources' time (CMake's time stamps follow SOURCE_DATE_EPOCH).
 set(CPACK_DEBIAN_PACKAGE_RELEASE 0~upstream1)
 set(distribution upstream)
 file(READ ${PROJECT_SOURCE_DIR}/CHANGELOG.md changes)
