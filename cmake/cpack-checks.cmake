@@ -1,7 +1,6 @@
 # SPDX-License-Identifier: MIT
 # Read by cpack for each package it makes (CPACK_PROJECT_CONFIG_FILE).
-# Without dpkg-shlibdeps CPack would still make the Debian package, silently
-# with no Depends at all: refuse instead.
+# Without dpkg-shlibdeps CPack would make the Debian package with no Depends.
 if(CPACK_GENERATOR STREQUAL "DEB" AND CPACK_DEBIAN_PACKAGE_SHLIBDEPS)
   find_program(WRIGGLE_DPKG_SHLIBDEPS dpkg-shlibdeps)
   if(NOT WRIGGLE_DPKG_SHLIBDEPS)

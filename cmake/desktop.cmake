@@ -2,13 +2,10 @@
 # The game at home on the desktop. On Linux: a menu entry, which opens the
 # game in a terminal, and the icon in the hicolor theme, where every icon
 # theme falls back to. On Windows: the icon, the version information and a
-# manifest compiled into the programs.
-# The icon's drawings and renders are in packaging/icons
-# (scripts/render-icons makes the renders).
+# manifest compiled into the programs. scripts/render-icons makes the icon.
 set(icons ${PROJECT_SOURCE_DIR}/packaging/icons)
 
 if(NOT WIN32)
-  include(GNUInstallDirs)
   # In "data", which a plain install and the Debian package both get.
   install(FILES packaging/wriggle.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications COMPONENT data)
   install(FILES ${icons}/wriggle.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps
@@ -20,9 +17,8 @@ if(NOT WIN32)
   return()
 endif()
 
-# The resources are compiled by windres, enabled as the RC language in the
-# top CMakeLists.txt (before the programs' folders, which need it).
-# Windows versions have four numbers: 1.1.0 is 1.1.0.0 there.
+# windres compiles the resources (the RC language, enabled in the top
+# CMakeLists.txt). Windows versions have four numbers: 1.1.0 is 1.1.0.0.
 string(REPLACE "." ";" numbers "${PROJECT_VERSION}.0.0.0")
 list(SUBLIST numbers 0 4 numbers)
 string(REPLACE ";" "." WRIGGLE_MANIFEST_VERSION "${numbers}")

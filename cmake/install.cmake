@@ -3,23 +3,20 @@
 include(GNUInstallDirs)
 
 if(WIN32)
-  # The Windows build is unpacked into a folder of its own and run from
-  # there: the program, the curses.dll it loads and the read-me sit side by
-  # side. The DLL's import library is of no use to a player.
+  # The program, the curses.dll it loads and the read-me side by side in
+  # one folder; the DLL's import library is of no use to a player.
   install(TARGETS wriggle RUNTIME DESTINATION .)
   install(TARGETS curses RUNTIME DESTINATION . ARCHIVE DESTINATION lib EXCLUDE_FROM_ALL)
-  # The read-me and the licence with Windows line ends, for any Windows
-  # text editor.
+  # The read-me and the licence with Windows line ends, for any editor.
   configure_file(packaging/README-windows.txt README-windows.txt @ONLY NEWLINE_STYLE CRLF)
   configure_file(LICENSE LICENSE.txt @ONLY NEWLINE_STYLE CRLF)
   install(FILES ${CMAKE_CURRENT_BINARY_DIR}/README-windows.txt ${CMAKE_CURRENT_BINARY_DIR}/LICENSE.txt DESTINATION .)
   return()
 endif()
 
-# Compresses a file as Debian and man-db expect (gzip -9), into the build
-# tree; gzip -n leaves out the name and time stamp, so the same input always
-# makes the same file. Without gzip the file stays as it is. The name of the
-# file to install is left in ${out_var}.
+# Compresses a file as Debian and man-db expect (gzip -9) into the build
+# tree, without name and time stamp (-n), for reproducible packages; without
+# gzip it stays as it is. The name of the file to install goes in out_var.
 function(wriggle_gzip target source name out_var)
   find_program(WRIGGLE_GZIP gzip)
   if(NOT WRIGGLE_GZIP)
@@ -34,9 +31,8 @@ function(wriggle_gzip target source name out_var)
   set(${out_var} ${gz} PARENT_SCOPE)
 endfunction()
 
-# Installs the program into `dir`, stripped of its symbols and of the compiler
-# notes (.comment, .note) when the install strips (cmake --install --strip,
-# and cpack), as Debian's dh_strip does.
+# Installs the program into `dir`; when the install strips (--strip, cpack),
+# the compiler's notes (.comment, .note) go too, as with Debian's dh_strip.
 function(wriggle_install_program dir)
   install(TARGETS wriggle RUNTIME DESTINATION ${dir} ${ARGN})
   if(CMAKE_STRIP)
@@ -48,10 +44,9 @@ function(wriggle_install_program dir)
   endif()
 endfunction()
 
-# The game goes to bin, not games: GNUInstallDirs has no directory for games,
-# bin is on every user's PATH (games is missing from root's PATH on Debian
-# and from every PATH on many other systems), and wriggle is a program users
-# type by name. The Debian package has its own copy in games (packaging.cmake).
+# The game goes to bin, on every user's PATH (games is missing from root's
+# on Debian and from every PATH on many systems); the Debian package has
+# its own copy in games (packaging.cmake).
 wriggle_install_program(${CMAKE_INSTALL_BINDIR} COMPONENT program)
 
 wriggle_gzip(manpage ${PROJECT_SOURCE_DIR}/man/wriggle.6 wriggle.6 manpage_file)

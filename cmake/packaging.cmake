@@ -45,17 +45,14 @@ if(WIN32)
   return()
 endif()
 
-# What only the Debian package has, in the component "debian": the program
-# in /usr/games, as Debian's policy has games; CHANGELOG.md compressed under
-# the name Debian gives it; the licence in Debian's machine-readable form;
-# the packaging's own changelog.
+# Only the Debian package's, in the component "debian": the program in
+# /usr/games (Debian's policy for games), the Debian forms of the changelog
+# and the licence, and the packaging's own changelog.
 wriggle_install_program(games COMPONENT debian EXCLUDE_FROM_ALL)
 wriggle_gzip(changelog ${PROJECT_SOURCE_DIR}/CHANGELOG.md changelog changelog_file)
-install(FILES ${changelog_file} DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT debian EXCLUDE_FROM_ALL)
 
-# The licence as a Debian copyright file (machine-readable, DEP-5), from
-# LICENSE (license.cmake). DEP-5 calls this licence Expat; its text goes in
-# indented, with "." for each blank line.
+# The licence in Debian's machine-readable form (DEP-5), which calls it
+# Expat; its text indented, with "." for each blank line.
 string(REPLACE "\n\n" "\n.\n" terms "${WRIGGLE_LICENSE_TERMS}")
 string(REPLACE "\n" "\n " terms " ${terms}")
 string(CONCAT copyright
@@ -71,7 +68,6 @@ string(CONCAT copyright
   "License: Expat\n"
   "${terms}\n")
 file(GENERATE OUTPUT ${PROJECT_BINARY_DIR}/copyright CONTENT "${copyright}")
-install(FILES ${PROJECT_BINARY_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT debian EXCLUDE_FROM_ALL)
 
 # Plainly this project's package, not a distribution's: its revision sorts
 # below any distribution's (1.1.0-0~upstream1 < 1.1.0-1), so that apt
@@ -99,7 +95,8 @@ string(CONCAT debian_changelog
   " -- ${CPACK_PACKAGE_CONTACT}  ${date}\n")
 file(GENERATE OUTPUT ${PROJECT_BINARY_DIR}/changelog.Debian CONTENT "${debian_changelog}")
 wriggle_gzip(debian_changelog ${PROJECT_BINARY_DIR}/changelog.Debian changelog.Debian debian_changelog_file)
-install(FILES ${debian_changelog_file} DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT debian EXCLUDE_FROM_ALL)
+install(FILES ${changelog_file} ${PROJECT_BINARY_DIR}/copyright ${debian_changelog_file}
+  DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT debian EXCLUDE_FROM_ALL)
 
 set(CPACK_GENERATOR DEB)
 # One package of the component "debian" and the files every install gets.
@@ -109,8 +106,7 @@ set(CPACK_COMPONENTS_ALL debian data)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-# The dependencies (libc, ncurses, ...) as dpkg-shlibdeps finds them in
-# the program, so they match the libraries the build linked against.
+# Depends as dpkg-shlibdeps finds them in the program that was linked.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # wriggle_<version>-<revision>_<arch>.deb
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
