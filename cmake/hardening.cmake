@@ -1,14 +1,10 @@
 # SPDX-License-Identifier: MIT
-# The hardening Debian builds its packages with (dpkg-buildflags with
-# hardening=+all), for every build of the game: bounds-checked libc calls,
-# stack protection, a read-only relocation table bound at start-up, and a
-# position-independent program for address-space randomisation; for the
-# mingw-w64 build, what applies to Windows programs.
-#
-# These are defaults: they go in front of the packager's flags (CXXFLAGS and
-# LDFLAGS, which CMake keeps in CMAKE_CXX_FLAGS and the linker flags), so
-# that where the two disagree, the packager's flag comes last and holds
-# (-fno-stack-protector, -Wl,-z,norelro, a _FORTIFY_SOURCE of their own).
+# The hardening of Debian's packages (dpkg-buildflags, hardening=+all) for
+# every build: bounds-checked libc calls, stack protection, relocations
+# read-only and bound at start-up, a position-independent program; for the
+# mingw-w64 build, what applies to Windows programs. These are defaults, in
+# front of the packager's CXXFLAGS and LDFLAGS: where the two disagree, the
+# packager's flag comes last and holds.
 option(WRIGGLE_HARDENING "Build with the compiler's and linker's hardening flags" ON)
 if(NOT WRIGGLE_HARDENING OR NOT CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
   return()
@@ -16,10 +12,9 @@ endif()
 
 set(compile_flags -fstack-protector-strong)
 if(WIN32)
-  # mingw-w64 provides the stack protector in libssp, which the compiler
-  # driver links when the flag is also given at link time. Address-space
-  # randomisation (also above 4 GiB) and non-executable data are recorded
-  # in the PE header for Windows to apply.
+  # The stack protector's libssp is linked when the flag is also given at
+  # link time; address-space randomisation (also above 4 GiB) and
+  # non-executable data are flags in the PE header.
   set(link_flags -fstack-protector-strong -Wl,--dynamicbase -Wl,--high-entropy-va -Wl,--nxcompat)
 else()
   include(CheckCXXCompilerFlag)
@@ -36,12 +31,11 @@ else()
   set(CMAKE_POSITION_INDEPENDENT_CODE ON)
 endif()
 
-# Fortified libc calls need optimisation (glibc warns without it, which
-# -Werror makes fatal), so they are asked for only in the configurations
-# whose flags, the packager's included, end up optimising: the last -O is
-# the one the compiler follows, and Debian's "noopt" gives -O0. A packager's
-# own _FORTIFY_SOURCE stays alone. -U first keeps a compiler that fortifies
-# by itself from warning about the definition being changed.
+# Fortified libc calls need optimisation (glibc warns without, and -Werror
+# makes it fatal): only where the flags, the packager's included, optimise
+# (the last -O counts; Debian's "noopt" gives -O0), and never over the
+# packager's own _FORTIFY_SOURCE. -U first keeps a compiler that fortifies
+# by itself from warning about the change.
 set(fortify -U_FORTIFY_SOURCE -D_FORTIFY_SOURCE=2)
 get_property(multi_config GLOBAL PROPERTY GENERATOR_IS_MULTI_CONFIG)
 set(configs ${CMAKE_BUILD_TYPE})
