@@ -1,7 +1,6 @@
 # SPDX-License-Identifier: MIT
 # Read by cpack for each package it makes (CPACK_PROJECT_CONFIG_FILE).
-# Without dpkg-shlibdeps CPack would still make the Debian package, silently
-# with no Depends at all: refuse instead.
+# Without dpkg-shlibdeps CPack would make the Debian package with no Depends.
 if(CPACK_GENERATOR STREQUAL "DEB" AND CPACK_DEBIAN_PACKAGE_SHLIBDEPS)
   find_program(WRIGGLE_DPKG_SHLIBDEPS dpkg-shlibdeps)
   if(NOT WRIGGLE_DPKG_SHLIBDEPS)
@@ -9,6 +8,8 @@ if(CPACK_GENERATOR STREQUAL "DEB" AND CPACK_DEBIAN_PACKAGE_SHLIBDEPS)
   endif()
 endif()
 
-# The files in the packages carry the sources' time, not the packaging's.
-include(${CPACK_WRIGGLE_SOURCE_DIR}/cmake/source-date.cmake)
-wriggle_source_date_epoch(${CPACK_WRIGGLE_SOURCE_DIR})
+# The files in the packages carry the sources' time, as packaging.cmake
+# took it, unless cpack is given a SOURCE_DATE_EPOCH of its own.
+if(NOT DEFINED ENV{SOURCE_DATE_EPOCH} AND CPACK_WRIGGLE_SOURCE_DATE_EPOCH)
+  set(ENV{SOURCE_DATE_EPOCH} ${CPACK_WRIGGLE_SOURCE_DATE_EPOCH})
+endif()

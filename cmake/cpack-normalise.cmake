@@ -1,11 +1,9 @@
 # SPDX-License-Identifier: MIT
-# Run by cpack on each package it has made (CPACK_POST_BUILD_SCRIPTS), to
-# leave out what the packaging machine would put in. CPack writes the
-# Debian package's members with the modes the builder's umask gives them,
-# and the zip's entries in the order the file system lists them, with times
-# in the builder's time zone. strip-nondeterminism (Debian's tool for this)
-# gives every member of both the same mode, owner and time and sorts the
-# zip's entries.
+# Run by cpack on each package it has made (CPACK_POST_BUILD_SCRIPTS). CPack
+# gives the Debian package's members the modes of the builder's umask, and
+# the zip's entries the file system's order and the builder's time zone.
+# strip-nondeterminism (Debian's tool for this) gives every member the same
+# mode, owner and time and sorts the zip's entries.
 find_program(WRIGGLE_STRIP_NONDETERMINISM strip-nondeterminism)
 if(NOT WRIGGLE_STRIP_NONDETERMINISM)
   message(WARNING "strip-nondeterminism was not found: the packages are not reproducible")

@@ -2,13 +2,10 @@
 # The game at home on the desktop. On Linux: a menu entry, which opens the
 # game in a terminal, and the icon in the hicolor theme, where every icon
 # theme falls back to. On Windows: the icon, the version information and a
-# manifest compiled into the programs.
-# The icon's drawings and renders are in packaging/icons
-# (scripts/render-icons makes the renders).
+# manifest compiled into the programs. scripts/render-icons makes the icon.
 set(icons ${PROJECT_SOURCE_DIR}/packaging/icons)
 
 if(NOT WIN32)
-  include(GNUInstallDirs)
   # In "data", which a plain install and the Debian package both get.
   install(FILES packaging/wriggle.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications COMPONENT data)
   install(FILES ${icons}/wriggle.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps
@@ -20,28 +17,16 @@ if(NOT WIN32)
   return()
 endif()
 
-# The resources are compiled by windres, enabled as the RC language in the
-# top CMakeLists.txt (before the programs' folders, which need it).
-# Windows versions have four numbers.
-set(WRIGGLE_RC_VERSION "")
-foreach(part MAJOR MINOR PATCH TWEAK)
-  set(number "${PROJECT_VERSION_${part}}")
-  if(number STREQUAL "")
-    set(number 0)
-  endif()
-  list(APPEND WRIGGLE_RC_VERSION ${number})
-endforeach()
-string(REPLACE ";" "." WRIGGLE_MANIFEST_VERSION "${WRIGGLE_RC_VERSION}")
-string(REPLACE ";" "," WRIGGLE_RC_VERSION "${WRIGGLE_RC_VERSION}")
+# windres compiles the resources (the RC language, enabled in the top
+# CMakeLists.txt). Windows versions have four numbers: 1.1.0 is 1.1.0.0.
+string(REPLACE "." ";" numbers "${PROJECT_VERSION}.0.0.0")
+list(SUBLIST numbers 0 4 numbers)
+string(REPLACE ";" "." WRIGGLE_MANIFEST_VERSION "${numbers}")
+string(REPLACE ";" "," WRIGGLE_RC_VERSION "${numbers}")
 
-# The copyright as LICENSE has it, so that the two cannot drift apart.
-file(READ ${PROJECT_SOURCE_DIR}/LICENSE license)
-if(NOT license MATCHES "Copyright \\(c\\) [0-9]+ ([^\n]+)")
-  message(FATAL_ERROR "LICENSE has no line \"Copyright (c) YEAR HOLDER\"")
-endif()
-set(WRIGGLE_COPYRIGHT_HOLDER "${CMAKE_MATCH_1}")
-string(REGEX MATCH "Copyright \\(c\\) [^\n]+" copyright "${license}")
-set(WRIGGLE_LEGAL_COPYRIGHT "${copyright}. Free software under the MIT licence.")
+# The copyright as LICENSE has it (license.cmake).
+set(WRIGGLE_LEGAL_COPYRIGHT
+  "Copyright (c) ${WRIGGLE_COPYRIGHT_YEAR} ${WRIGGLE_COPYRIGHT_HOLDER}. Free software under the MIT licence.")
 
 set(resources ${PROJECT_BINARY_DIR}/resources)
 set(WRIGGLE_ICON ${icons}/wriggle.ico)
@@ -49,7 +34,7 @@ set(WRIGGLE_MANIFEST ${resources}/wriggle-win.manifest)
 configure_file(src/wriggle-win.manifest.in ${WRIGGLE_MANIFEST} @ONLY)
 # A new icon or manifest changes the resource script (see there), and a new
 # icon configures the build again to notice.
-set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${WRIGGLE_ICON} ${PROJECT_SOURCE_DIR}/LICENSE)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${WRIGGLE_ICON})
 file(SHA256 ${WRIGGLE_ICON} WRIGGLE_ICON_SHA256)
 file(SHA256 ${WRIGGLE_MANIFEST} WRIGGLE_MANIFEST_SHA256)
 configure_file(src/wriggle-win.rc.in ${resources}/wriggle-win.rc @ONLY)

@@ -1,32 +1,23 @@
 # SPDX-License-Identifier: MIT
-# The hardening Debian builds its packages with (dpkg-buildflags with
-# hardening=+all), for every build of the game: bounds-checked libc calls,
-# stack protection, a read-only relocation table bound at start-up, and a
-# position-independent program for address-space randomisation. The mingw-w64
-# build of the Windows programs takes what applies to Windows programs.
-#
-# These are defaults: they go in front of the packager's flags (CXXFLAGS and
-# LDFLAGS, which CMake keeps in CMAKE_CXX_FLAGS and the linker flags), so
-# that where the two disagree, the packager's flag comes last and holds
-# (-fno-stack-protector, -Wl,-z,norelro, a _FORTIFY_SOURCE of their own).
+# The hardening of Debian's packages (dpkg-buildflags, hardening=+all) for
+# every build: bounds-checked libc calls, stack protection, relocations
+# read-only and bound at start-up, a position-independent program; for the
+# mingw-w64 build, what applies to Windows programs. These are defaults, in
+# front of the packager's CXXFLAGS and LDFLAGS: where the two disagree, the
+# packager's flag comes last and holds.
 option(WRIGGLE_HARDENING "Build with the compiler's and linker's hardening flags" ON)
 if(NOT WRIGGLE_HARDENING OR NOT CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
   return()
 endif()
 
-include(CheckCXXCompilerFlag)
-include(CheckPIESupported)
-
 set(compile_flags -fstack-protector-strong)
-set(link_flags "")
 if(WIN32)
-  # mingw-w64 provides the stack protector in libssp, which the compiler
-  # driver links when the flag is also given at link time.
-  list(APPEND link_flags -fstack-protector-strong)
-  # Address-space randomisation (also for addresses above 4 GiB) and
-  # non-executable data, recorded in the PE header for Windows to apply.
-  list(APPEND link_flags -Wl,--dynamicbase -Wl,--high-entropy-va -Wl,--nxcompat)
+  # The stack protector's libssp is linked when the flag is also given at
+  # link time; address-space randomisation (also above 4 GiB) and
+  # non-executable data are flags in the PE header.
+  set(link_flags -fstack-protector-strong -Wl,--dynamicbase -Wl,--high-entropy-va -Wl,--nxcompat)
 else()
+  include(CheckCXXCompilerFlag)
   foreach(flag -fstack-clash-protection -fcf-protection)
     string(MAKE_C_IDENTIFIER "WRIGGLE_HAS${flag}" has_flag)
     check_cxx_compiler_flag(${flag} ${has_flag})
@@ -34,42 +25,34 @@ else()
       list(APPEND compile_flags ${flag})
     endif()
   endforeach()
-  list(APPEND link_flags -Wl,-z,relro -Wl,-z,now)
+  set(link_flags -Wl,-z,relro -Wl,-z,now)
+  include(CheckPIESupported)
   check_pie_supported(LANGUAGES CXX)
   set(CMAKE_POSITION_INDEPENDENT_CODE ON)
 endif()
 
-# Fortified libc calls need optimisation (glibc warns without it, which
-# -Werror makes fatal), so they are asked for only in the configurations
-# whose flags, the packager's included, end up optimising: not in Debug, and
-# not where a packager turned optimisation off (Debian's "noopt" gives -O0).
-# A packager's own _FORTIFY_SOURCE stays alone. -U first keeps a compiler
-# that fortifies by itself from warning about the definition being changed.
+# Fortified libc calls need optimisation (glibc warns without, and -Werror
+# makes it fatal): only where the flags, the packager's included, optimise
+# (the last -O counts; Debian's "noopt" gives -O0), and never over the
+# packager's own _FORTIFY_SOURCE. -U first keeps a compiler that fortifies
+# by itself from warning about the change.
 set(fortify -U_FORTIFY_SOURCE -D_FORTIFY_SOURCE=2)
-if(NOT CMAKE_CXX_FLAGS MATCHES "_FORTIFY_SOURCE")
-  get_property(multi_config GLOBAL PROPERTY GENERATOR_IS_MULTI_CONFIG)
-  set(configs ${CMAKE_BUILD_TYPE})
-  if(multi_config)
-    set(configs ${CMAKE_CONFIGURATION_TYPES})
-  endif()
-  foreach(config IN LISTS configs)
-    string(TOUPPER "${config}" config_upper)
-    # The last -O of the flags is the one the compiler follows.
-    string(REGEX MATCHALL "(^| )-O[^ ]*" levels " ${CMAKE_CXX_FLAGS} ${CMAKE_CXX_FLAGS_${config_upper}}")
-    if(NOT levels)
-      continue()
-    endif()
-    list(GET levels -1 level)
-    if(level MATCHES "-O0$")
-      continue()
-    endif()
-    if(multi_config)
-      add_compile_options("$<$<CONFIG:${config}>:${fortify}>")
-    else()
-      list(APPEND compile_flags ${fortify})
-    endif()
-  endforeach()
+get_property(multi_config GLOBAL PROPERTY GENERATOR_IS_MULTI_CONFIG)
+set(configs ${CMAKE_BUILD_TYPE})
+if(multi_config)
+  set(configs ${CMAKE_CONFIGURATION_TYPES})
 endif()
+foreach(config IN LISTS configs)
+  string(TOUPPER "${config}" config_upper)
+  string(REGEX MATCHALL "(^| )-O[^ ]*" levels " ${CMAKE_CXX_FLAGS} ${CMAKE_CXX_FLAGS_${config_upper}}")
+  if(NOT levels OR levels MATCHES "-O0$" OR CMAKE_CXX_FLAGS MATCHES "_FORTIFY_SOURCE")
+    continue()
+  elseif(multi_config)
+    add_compile_options("$<$<CONFIG:${config}>:${fortify}>")
+  else()
+    list(APPEND compile_flags ${fortify})
+  endif()
+endforeach()
 
 string(REPLACE ";" " " compile_flags "${compile_flags}")
 string(REPLACE ";" " " link_flags "${link_flags}")

@@ -13,11 +13,19 @@ string(CONCAT CPACK_PACKAGE_DESCRIPTION
 set(CPACK_STRIP_FILES ON)
 
 # The same sources make the same packages, byte for byte, whatever the
-# builder's folder, clock, umask, time zone, locale or file system: every
-# file carries the sources' time (source-date.cmake, through cpack-checks),
-# folders get the same modes whatever the umask, and cpack-normalise.cmake
-# does the rest once the package is made.
-set(CPACK_WRIGGLE_SOURCE_DIR ${PROJECT_SOURCE_DIR})
+# builder's folder, clock, umask, time zone, locale or file system. Their
+# files and the Debian changelog's entry carry the sources' time: the
+# builder's SOURCE_DATE_EPOCH, else the last commit's, taken here and handed
+# to cpack (cpack-checks.cmake). Folders get the same modes whatever the
+# umask; cpack-normalise.cmake does the rest once the package is made.
+if(NOT DEFINED ENV{SOURCE_DATE_EPOCH} AND EXISTS ${PROJECT_SOURCE_DIR}/.git)
+  execute_process(COMMAND git -C ${PROJECT_SOURCE_DIR} log -1 --format=%ct
+    OUTPUT_VARIABLE epoch OUTPUT_STRIP_TRAILING_WHITESPACE RESULT_VARIABLE failed ERROR_QUIET)
+  if(NOT failed AND epoch MATCHES "^[0-9]+$")
+    set(ENV{SOURCE_DATE_EPOCH} ${epoch})
+  endif()
+endif()
+set(CPACK_WRIGGLE_SOURCE_DATE_EPOCH "$ENV{SOURCE_DATE_EPOCH}")
 set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/cpack-checks.cmake)
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
   OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
@@ -37,19 +45,15 @@ if(WIN32)
   return()
 endif()
 
-# The licence as a Debian copyright file (machine-readable, DEP-5), made
-# from LICENSE so that the two cannot drift apart. DEP-5 calls this licence
-# Expat; its text goes in indented, with "." for each blank line.
-file(READ ${PROJECT_SOURCE_DIR}/LICENSE license)
-set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/LICENSE)
-if(NOT license MATCHES "Copyright \\(c\\) ([^\n]+)")
-  message(FATAL_ERROR "LICENSE has no line \"Copyright (c) YEAR HOLDER\"")
-endif()
-set(copyright_holder "${CMAKE_MATCH_1}")
-string(FIND "${license}" "Permission is hereby granted" terms_start)
-string(SUBSTRING "${license}" ${terms_start} -1 terms)
-string(STRIP "${terms}" terms)
-string(REPLACE "\n\n" "\n.\n" terms "${terms}")
+# Only the Debian package's, in the component "debian": the program in
+# /usr/games (Debian's policy for games), the Debian forms of the changelog
+# and the licence, and the packaging's own changelog.
+wriggle_install_program(games COMPONENT debian EXCLUDE_FROM_ALL)
+wriggle_gzip(changelog ${PROJECT_SOURCE_DIR}/CHANGELOG.md changelog changelog_file)
+
+# The licence in Debian's machine-readable form (DEP-5), which calls it
+# Expat; its text indented, with "." for each blank line.
+string(REPLACE "\n\n" "\n.\n" terms "${WRIGGLE_LICENSE_TERMS}")
 string(REPLACE "\n" "\n " terms " ${terms}")
 string(CONCAT copyright
   "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/\n"
@@ -57,81 +61,52 @@ string(CONCAT copyright
   "Upstream-Contact: ${CPACK_PACKAGE_CONTACT}\n"
   "\n"
   "Files: *\n"
-  "Copyright: ${copyright_holder}\n"
+  "Copyright: ${WRIGGLE_COPYRIGHT_YEAR} ${WRIGGLE_COPYRIGHT_HOLDER}\n"
   "License: Expat\n"
   "Comment: SPDX calls this licence MIT.\n"
   "\n"
   "License: Expat\n"
   "${terms}\n")
 file(GENERATE OUTPUT ${PROJECT_BINARY_DIR}/copyright CONTENT "${copyright}")
-install(FILES ${PROJECT_BINARY_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT debian EXCLUDE_FROM_ALL)
 
-# The package has a Debian revision (1.1.0-1), like any package of software
-# released on its own: then CHANGELOG.md is the upstream changelog.gz, and
-# the packaging's own history goes in changelog.Debian.gz, one entry dated
-# by the release's heading in CHANGELOG.md ("## [1.1.0] - 2026-12-09").
-set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
-set(deb_version ${PROJECT_VERSION}-${CPACK_DEBIAN_PACKAGE_RELEASE})
+# Plainly this project's package, not a distribution's: its revision sorts
+# below any distribution's (1.1.0-0~upstream1 < 1.1.0-1), so that apt
+# replaces it with a distribution's package of the release, and its
+# changelog names no distribution's suite. Its one entry is dated by the
+# sources' time (CMake's time stamps follow SOURCE_DATE_EPOCH).
+set(CPACK_DEBIAN_PACKAGE_RELEASE 0~upstream1)
+set(distribution upstream)
 file(READ ${PROJECT_SOURCE_DIR}/CHANGELOG.md changes)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/CHANGELOG.md)
 string(REPLACE "." "\\." version_pattern "${PROJECT_VERSION}")
-if(changes MATCHES "\n## \\[${version_pattern}\\] - ([0-9][0-9][0-9][0-9])-([0-9][0-9])-([0-9][0-9])")
-  set(distribution unstable)
-  set(year ${CMAKE_MATCH_1})
-  math(EXPR month "1${CMAKE_MATCH_2} - 100")
-  math(EXPR day "1${CMAKE_MATCH_3} - 100")
-else()
+if(NOT changes MATCHES "\n## \\[${version_pattern}\\] - [0-9]")
   message(WARNING "CHANGELOG.md has no dated section for ${PROJECT_VERSION}: the package is marked UNRELEASED")
-  # Dated by the sources, not by the day of the build.
-  include(${CMAKE_CURRENT_LIST_DIR}/source-date.cmake)
-  wriggle_source_date_epoch(${PROJECT_SOURCE_DIR})
   set(distribution UNRELEASED)
-  string(TIMESTAMP year "%Y" UTC)
-  string(TIMESTAMP month "%m" UTC)
-  string(TIMESTAMP day "%d" UTC)
-  math(EXPR month "1${month} - 100")
-  math(EXPR day "1${day} - 100")
 endif()
-# Debian dates carry the day of the week (Sakamoto's method; 0 is Sunday).
-math(EXPR month_index "${month} - 1")
-set(month_offsets 0 3 2 5 0 3 5 1 4 6 2 4)
-list(GET month_offsets ${month_index} offset)
-set(y ${year})
-if(month LESS 3)
-  math(EXPR y "${year} - 1")
-endif()
-math(EXPR weekday "(${y} + ${y} / 4 - ${y} / 100 + ${y} / 400 + ${offset} + ${day}) % 7")
-set(weekdays Sun Mon Tue Wed Thu Fri Sat)
-list(GET weekdays ${weekday} weekday)
-set(month_names Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec)
-list(GET month_names ${month_index} month_name)
-if(day LESS 10)
-  set(day 0${day})
-endif()
+string(TIMESTAMP date "%a, %d %b %Y %H:%M:%S +0000" UTC)
 string(CONCAT debian_changelog
-  "wriggle (${deb_version}) ${distribution}; urgency=medium\n"
+  "wriggle (${PROJECT_VERSION}-${CPACK_DEBIAN_PACKAGE_RELEASE}) ${distribution}; urgency=medium\n"
   "\n"
-  "  * Debian package of wriggle ${PROJECT_VERSION}, made by CPack from the\n"
-  "    release's sources. The release's changes are in changelog.gz.\n"
+  "  * Package of wriggle ${PROJECT_VERSION} made by the project's own build\n"
+  "    (CPack) from the release's sources, not by a distribution: any\n"
+  "    distribution's package of ${PROJECT_VERSION} replaces it. The release's\n"
+  "    changes are in changelog.gz.\n"
   "\n"
-  " -- ${CPACK_PACKAGE_CONTACT}  ${weekday}, ${day} ${month_name} ${year} 00:00:00 +0000\n")
+  " -- ${CPACK_PACKAGE_CONTACT}  ${date}\n")
 file(GENERATE OUTPUT ${PROJECT_BINARY_DIR}/changelog.Debian CONTENT "${debian_changelog}")
 wriggle_gzip(debian_changelog ${PROJECT_BINARY_DIR}/changelog.Debian changelog.Debian debian_changelog_file)
-install(FILES ${debian_changelog_file} DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT debian EXCLUDE_FROM_ALL)
-install(FILES packaging/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME wriggle
-  COMPONENT debian EXCLUDE_FROM_ALL)
+install(FILES ${changelog_file} ${PROJECT_BINARY_DIR}/copyright ${debian_changelog_file}
+  DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT debian EXCLUDE_FROM_ALL)
 
 set(CPACK_GENERATOR DEB)
-# One package of the program's copy in /usr/games (policy for games) and the
-# files every install gets; a plain install has the program in bin instead.
+# One package of the component "debian" and the files every install gets.
 set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_COMPONENTS_GROUPING ALL_COMPONENTS_IN_ONE)
 set(CPACK_COMPONENTS_ALL debian data)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-# The dependencies (libc, ncurses, ...) as dpkg-shlibdeps finds them in
-# the program, so they match the libraries the build linked against.
+# Depends as dpkg-shlibdeps finds them in the program that was linked.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # wriggle_<version>-<revision>_<arch>.deb
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

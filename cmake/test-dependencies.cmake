@@ -1,24 +1,19 @@
 # SPDX-License-Identifier: MIT
-# What the tests and the benchmarks need beyond the game itself. Each one is
-# looked for here, before any target uses it, so that a missing one stops the
-# configuration with the package to install and the switch that does
-# without it, instead of an error from deep inside a find module.
-
+# What the tests and the benchmarks need beyond the game itself, looked for
+# before any target uses it: a missing one stops the configuration with the
+# package to install and the switch that does without it.
 function(wriggle_missing what packages switch)
-  message(FATAL_ERROR
-    "${what} was not found.\n"
-    "Install it (Debian and Ubuntu: ${packages}), "
-    "or configure with ${switch} to build without it.")
+  message(FATAL_ERROR "${what} was not found.\n"
+    "Install it (Debian and Ubuntu: ${packages}), or configure with ${switch} to build without it.")
 endfunction()
 
 # The harness serves the tests and the benchmarks: turning it off means both.
 set(harness_off "")
-if(BUILD_TESTING)
-  string(APPEND harness_off "-DBUILD_TESTING=OFF ")
-endif()
-if(WRIGGLE_BENCH)
-  string(APPEND harness_off "-DWRIGGLE_BENCH=OFF ")
-endif()
+foreach(switch BUILD_TESTING WRIGGLE_BENCH)
+  if(${switch})
+    string(APPEND harness_off " -D${switch}=OFF")
+  endif()
+endforeach()
 string(STRIP "${harness_off}" harness_off)
 
 # The terminal harness: the programs in a pseudo-terminal, read by libvterm.
@@ -42,9 +37,8 @@ if(BUILD_TESTING)
     set_target_properties(GTest::gtest_main PROPERTIES INTERFACE_LINK_LIBRARIES GTest::Main)
   endif()
 
-  # The memcheck runs repeat two long scenarios under Valgrind. WRIGGLE_MEMCHECK
-  # AUTO (the default) runs them where Valgrind is found, ON insists on them,
-  # OFF skips them; skipped, they say why.
+  # The memcheck tests, two long scenarios under Valgrind: AUTO runs them
+  # where it is found, ON insists on them, OFF skips them; skipped, they say why.
   set(WRIGGLE_MEMCHECK AUTO CACHE STRING "Run scenarios under Valgrind's memcheck: AUTO, ON or OFF")
   set_property(CACHE WRIGGLE_MEMCHECK PROPERTY STRINGS AUTO ON OFF)
   set(WRIGGLE_RUN_MEMCHECK OFF)
