@@ -10,6 +10,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "game.h"
 
@@ -41,6 +42,15 @@ struct Circuit {
             return ARROW_RIGHT;
         }
         return NO_KEY;
+    }
+
+    // "(10,3) to (70,17), 61x15", for the benchmarks' reports.
+    std::string text() const
+    {
+        char text[64];
+        std::snprintf(text, sizeof text, "(%d,%d) to (%d,%d), %dx%d", left, top, right, bottom,
+                      right - left + 1, bottom - top + 1);
+        return text;
     }
 };
 

@@ -164,6 +164,7 @@ int main(int argc, char** argv)
 {
     circuit = bench::start_circuit(); // or ends the program, saying why
     lap = make_lap();
+    benchmark::AddCustomContext("circuit", circuit.text());
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
         return 1;

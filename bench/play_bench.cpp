@@ -261,10 +261,9 @@ int main(int argc, char** argv)
         command_line += (command_line.empty() ? "" : " ") + w;
     }
     std::printf("play_bench: %s\n", command_line.c_str());
-    std::printf("80x24 pseudo-terminal, TERM=xterm-256color, %d ticks round a %dx%d circuit from (%d,%d) "
-                "to (%d,%d), steady play = ticks %d to %d\n\n",
-                ticks, circuit.right - circuit.left + 1, circuit.bottom - circuit.top + 1, circuit.left,
-                circuit.top, circuit.right, circuit.bottom, steady_from, ticks);
+    std::printf("80x24 pseudo-terminal, TERM=xterm-256color, %d ticks round the circuit %s; steady play = "
+                "ticks %d to %d\n\n",
+                ticks, circuit.text().c_str(), steady_from, ticks);
     row("figure", "measured", "target");
     if (game_started) {
         row("CPU per tick, steady (schedstat)", fmt("%.1f us", cpu_us), "<= 260 us", cpu_us <= 260);
