@@ -30,6 +30,7 @@
 // figures read there are left out.
 #include <algorithm>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -150,9 +151,13 @@ std::vector<std::string> words(const std::string& line)
     return {std::istream_iterator<std::string>(in), std::istream_iterator<std::string>()};
 }
 
-int fail(const PtyTerminal& t, const std::string& what)
+// Asks the program's whole process group to end, and waits, before the
+// harness kills what is left: a wrapper such as wine-run then cleans up.
+int fail(PtyTerminal& t, const std::string& what)
 {
     std::cerr << "play_bench: " << what << "\n" << t.dump();
+    kill(-t.pid(), SIGTERM);
+    t.wait_exit(30s);
     return 1;
 }
 
