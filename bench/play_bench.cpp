@@ -8,15 +8,15 @@
 //
 // PROGRAM replaces the built game; --wrap runs it under a tool that keeps it
 // in the process started (Valgrind, say); --command runs a whole command line
-// instead (the Windows build under Wine, for one).
+// instead (the Windows build under Wine, for one), which is not the game's
+// process: the figures read from /proc/PID are then left out.
 //
 // A frame is complete when the status line is whole and the cursor rests
 // after it; its time is the arrival of the output that completed it. Steady
 // play runs from the frame of tick 20 to the last one. The figures:
 //  - CPU per tick: /proc/PID/schedstat's first field (ns on a CPU, summed
 //    over the threads) at those two frames, over the ticks between;
-//  - user and system time of the whole run, and that per tick: the rusage
-//    wait4 gives;
+//  - user and system time of the whole run, and per tick: wait4's rusage;
 //  - bytes per frame: terminal output received between those two frames;
 //    write calls per frame: syscw of /proc/PID/io, which counts them exactly;
 //  - partial frames: chunks of output, read as a terminal reads them, that
@@ -26,8 +26,6 @@
 //  - first frame: from just before the fork that execs the program;
 //  - Escape to exit: from writing Escape to the terminal to reaping the game;
 //  - peak resident memory: VmHWM of /proc/PID/status just before Escape.
-// /proc/PID is of the process started: under --command not the game, and the
-// figures read there are left out.
 #include <algorithm>
 #include <cmath>
 #include <csignal>
@@ -90,7 +88,6 @@ struct Sample {
     std::size_t bytes_seen = 0; // terminal output received so far
     long long cpu_ns = 0;       // the process's time on a CPU, all threads (schedstat)
     long long syscw = 0;        // its write calls
-    long long wchar = 0;        // its bytes written
     long long hwm_kb = 0;       // its peak resident memory (VmHWM)
 };
 
@@ -104,7 +101,6 @@ Sample sample(const PtyTerminal& t)
     }
     const std::string io = read_file(proc / "io");
     s.syscw = proc_field(io, "syscw");
-    s.wchar = proc_field(io, "wchar");
     s.hwm_kb = proc_field(read_file(proc / "status"), "VmHWM");
     return s;
 }
@@ -253,7 +249,6 @@ int main(int argc, char** argv)
     const double cpu_us = static_cast<double>(at_end.cpu_ns - at_steady.cpu_ns) / 1e3 / steady_ticks;
     const double bytes = static_cast<double>(at_end.bytes_seen - at_steady.bytes_seen) / steady_ticks;
     const double writes = static_cast<double>(at_end.syscw - at_steady.syscw) / steady_ticks;
-    const double written = static_cast<double>(at_end.wchar - at_steady.wchar) / steady_ticks;
     const double median = percentile(periods, 50);
     const double p95 = percentile(periods, 95);
     const double p99 = percentile(periods, 99);
@@ -278,7 +273,6 @@ int main(int argc, char** argv)
     row("  user + system per tick, whole run", fmt("%.1f us", whole_run_us_per_tick(used, ticks)));
     row("bytes to the terminal per frame", fmt("%.1f", bytes), "<= 500", bytes <= 500);
     if (game_started) {
-        row("  bytes written by the game (wchar)", fmt("%.1f", written));
         row("write calls per frame (syscw)", fmt("%.2f", writes), "1.0", writes < 1.005);
     }
     row("partial frames seen", fmt("%.0f", watch.partial()) + fmt(" of %.0f chunks", watch.chunks()), "0",
