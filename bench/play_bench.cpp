@@ -147,16 +147,6 @@ std::vector<std::string> words(const std::string& line)
     return {std::istream_iterator<std::string>(in), std::istream_iterator<std::string>()};
 }
 
-// Asks the program's whole process group to end, and waits, before the
-// harness kills what is left: a wrapper such as wine-run then cleans up.
-int fail(PtyTerminal& t, const std::string& what)
-{
-    std::cerr << "play_bench: " << what << "\n" << t.dump();
-    kill(-t.pid(), SIGTERM);
-    t.wait_exit(30s);
-    return 1;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -203,6 +193,15 @@ int main(int argc, char** argv)
     PtyTerminal t(run, {"WRIGGLE_CURSES_TRACE=" + trace.string()});
     t.on_output = [&](std::string_view, Clock::time_point when) { last_chunk = when; };
     FrameWatch watch(t);
+    // Asks the program's whole process group to end, and waits, before the
+    // harness kills what is left: a wrapper such as wine-run then cleans up.
+    const auto fail = [&](const std::string& what) {
+        std::cerr << "play_bench: " << what << "\n" << t.dump();
+        kill(-t.pid(), SIGTERM);
+        t.wait_exit(30s);
+        fs::remove(trace);
+        return 1;
+    };
 
     // Wine makes a fresh prefix at each start, which takes a while.
     const Clock::duration first_wait = !game_started ? 180s : slow ? 60s : 10s;
@@ -214,12 +213,12 @@ int main(int argc, char** argv)
     for (int tick = 1; tick <= ticks; ++tick) {
         frame = next_frame(t, frame, tick == 1 ? first_wait : slow ? 3s : 1s);
         if (!frame) {
-            return fail(t, "no frame for tick " + std::to_string(tick));
+            return fail("no frame for tick " + std::to_string(tick));
         }
         frame_times.push_back(last_chunk);
         if (frame->head != Cell{was.x + heading.x, was.y + heading.y} || frame->lives != 5) {
-            return fail(t, tick == 1 ? "the snake did not start where newsnake() puts it"
-                                     : "the snake left the circuit at tick " + std::to_string(tick));
+            return fail(tick == 1 ? "the snake did not start where newsnake() puts it"
+                                  : "the snake left the circuit at tick " + std::to_string(tick));
         }
         was = frame->head;
         if (tick == steady_from) {
@@ -237,7 +236,7 @@ int main(int argc, char** argv)
     const std::optional<int> status = t.wait_exit(slow ? 60s : 5s);
     const Clock::time_point reaped = Clock::now();
     if (!status) {
-        return fail(t, "the program did not end after Escape");
+        return fail("the program did not end after Escape");
     }
 
     // Steady play: from the frame of tick 20 to the last one.
