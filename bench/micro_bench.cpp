@@ -9,55 +9,46 @@
 #include <curses.h>
 #include <unistd.h>
 
+#include "circuit.h"
 #include "draw.h"
 #include "game.h"
 
 namespace
 {
 
-// A rectangle well inside the walls that the snake circles forever.
-constexpr int left_x = 10;
-constexpr int right_x = 70;
-constexpr int top_y = 3;
-constexpr int bottom_y = 17;
+// The circuit the snake circles forever, placed by the game's start.
+bench::Circuit circuit;
 
-struct Circuit {
+struct Lap {
     std::vector<int> xs;   // the cells in the order the snake visits them,
     std::vector<int> ys;   // from the top left corner, reached going up
     std::vector<int> keys; // the key for the tick that leaves cell i
 };
 
-Circuit make_circuit()
+Lap make_lap()
 {
-    Circuit c;
-    int x = left_x;
-    int y = top_y;
+    Lap made;
+    int x = circuit.left;
+    int y = circuit.top;
     int dx = 0;
     int dy = -1;
     do {
-        int key = NO_KEY;
-        if (dy == -1 && y == top_y) {
-            key = ARROW_RIGHT, dx = 1, dy = 0;
-        } else if (dx == 1 && x == right_x) {
-            key = ARROW_DOWN, dx = 0, dy = 1;
-        } else if (dy == 1 && y == bottom_y) {
-            key = ARROW_LEFT, dx = -1, dy = 0;
-        } else if (dx == -1 && x == left_x) {
-            key = ARROW_UP, dx = 0, dy = -1;
-        }
-        c.xs.push_back(x);
-        c.ys.push_back(y);
-        c.keys.push_back(key);
+        const int key = circuit.turn(x, y, dx, dy);
+        bench::follow(key, dx, dy);
+        made.xs.push_back(x);
+        made.ys.push_back(y);
+        made.keys.push_back(key);
         x += dx;
         y += dy;
-    } while (x != left_x || y != top_y);
-    return c;
+    } while (x != circuit.left || y != circuit.top);
+    return made;
 }
 
-const Circuit circuit = make_circuit();
+Lap lap;
 
-// The playfield once, with no digit but one at `digit_x, digit_y`.
-void set_map(int digit_x, int digit_y, int digit)
+// The playfield once, with no digit but `digit` in the middle of the
+// circuit, off its path.
+void set_map(int digit)
 {
     if (map[0].empty()) {
         loadmap();
@@ -67,11 +58,11 @@ void set_map(int digit_x, int digit_y, int digit)
             map[y][x] = ' ';
         }
     }
-    map[digit_y][digit_x] = static_cast<char>('0' + digit);
+    point_number_x = (circuit.left + circuit.right) / 2;
+    point_number_y = (circuit.top + circuit.bottom) / 2;
+    map[point_number_y][point_number_x] = static_cast<char>('0' + digit);
     point_number = digit;
     point_run = digit;
-    point_number_x = digit_x;
-    point_number_y = digit_y;
     score = 0;
     lives = 5;
 }
@@ -82,11 +73,11 @@ void set_snake_on_circuit(int length)
 {
     snakex.clear();
     snakey.clear();
-    const int cells = static_cast<int>(circuit.xs.size());
+    const int cells = static_cast<int>(lap.xs.size());
     for (int i = 0; i < length; ++i) {
         const int at = (cells - i) % cells;
-        snakex.push_back(circuit.xs[at]);
-        snakey.push_back(circuit.ys[at]);
+        snakex.push_back(lap.xs[at]);
+        snakey.push_back(lap.ys[at]);
     }
     snakelength = length;
     movx = 0;
@@ -96,17 +87,17 @@ void set_snake_on_circuit(int length)
 // One tick of the game's rules, the snake going round and round.
 void BM_movechar(benchmark::State& state)
 {
-    set_map(40, 10, 5); // inside the circuit, off its path
+    set_map(5);
     set_snake_on_circuit(static_cast<int>(state.range(0)));
     std::size_t i = 0;
     for (auto _ : state) {
-        const int outcome = movechar(circuit.keys[i]);
+        const int outcome = movechar(lap.keys[i]);
         benchmark::DoNotOptimize(outcome);
         if (outcome != MOVE_CONTINUE) {
             state.SkipWithError("the snake left the circuit");
             break;
         }
-        i = i + 1 == circuit.keys.size() ? 0 : i + 1;
+        i = i + 1 == lap.keys.size() ? 0 : i + 1;
     }
 }
 BENCHMARK(BM_movechar)->ArgName("segments")->Arg(1)->Arg(50);
@@ -114,7 +105,7 @@ BENCHMARK(BM_movechar)->ArgName("segments")->Arg(1)->Arg(50);
 // Scoring a digit and placing the next, seeding the generator as the game does.
 void BM_newpointnumber(benchmark::State& state)
 {
-    set_map(40, 10, 1);
+    set_map(1);
     set_snake_on_circuit(5);
     for (auto _ : state) {
         if (point_number == 0) {
@@ -142,7 +133,7 @@ void BM_frame(benchmark::State& state)
     if (screen == nullptr) {
         state.SkipWithError("no curses screen for xterm-256color");
     } else {
-        set_map(40, 10, 5);
+        set_map(5);
         set_snake_on_circuit(static_cast<int>(state.range(0)));
         // As the game does at start-up: one suspension, after which ncurses
         // sends each refresh in one write instead of flushing at every
@@ -169,4 +160,16 @@ BENCHMARK(BM_frame)->ArgName("segments")->Arg(5)->Arg(50)->Unit(benchmark::kMicr
 
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv)
+{
+    circuit = bench::start_circuit(); // or ends the program, saying why
+    lap = make_lap();
+    benchmark::AddCustomContext("circuit", circuit.text());
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+        return 1;
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
