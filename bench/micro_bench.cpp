@@ -3,8 +3,8 @@
 // snake, placing a digit, and drawing one whole frame into curses.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdio>
-#include <vector>
 
 #include <curses.h>
 #include <unistd.h>
@@ -19,65 +19,31 @@ namespace
 // The circuit the snake circles forever, placed by the game's start.
 bench::Circuit circuit;
 
-struct Lap {
-    std::vector<int> xs;   // the cells in the order the snake visits them,
-    std::vector<int> ys;   // from the top left corner, reached going up
-    std::vector<int> keys; // the key for the tick that leaves cell i
-};
-
-Lap make_lap()
-{
-    Lap made;
-    int x = circuit.left;
-    int y = circuit.top;
-    int dx = 0;
-    int dy = -1;
-    do {
-        const int key = circuit.turn(x, y, dx, dy);
-        bench::follow(key, dx, dy);
-        made.xs.push_back(x);
-        made.ys.push_back(y);
-        made.keys.push_back(key);
-        x += dx;
-        y += dy;
-    } while (x != circuit.left || y != circuit.top);
-    return made;
-}
-
-Lap lap;
-
-// The playfield once, with no digit but `digit` in the middle of the
-// circuit, off its path.
-void set_map(int digit)
+// The playfield with no digit but `digit`, in the middle of the circuit,
+// off its path; and a snake of `length` segments with its head at the
+// circuit's top left corner, heading up, its body behind it on the circuit.
+void set_game(int digit, int length)
 {
     if (map[0].empty()) {
         loadmap();
     }
     for (std::size_t y = 1; y + 1 < map.size(); ++y) {
-        for (std::size_t x = 1; x + 1 < map[y].size(); ++x) {
-            map[y][x] = ' ';
-        }
+        std::fill(map[y].begin() + 1, map[y].end() - 1, ' ');
     }
     point_number_x = (circuit.left + circuit.right) / 2;
     point_number_y = (circuit.top + circuit.bottom) / 2;
     map[point_number_y][point_number_x] = static_cast<char>('0' + digit);
-    point_number = digit;
-    point_run = digit;
+    point_number = point_run = digit;
     score = 0;
     lives = 5;
-}
 
-// A snake of `length` segments with its head at the circuit's top left
-// corner, heading up, its body behind it along the circuit.
-void set_snake_on_circuit(int length)
-{
     snakex.clear();
     snakey.clear();
-    const int cells = static_cast<int>(lap.xs.size());
+    const int cells = static_cast<int>(circuit.lap.size());
     for (int i = 0; i < length; ++i) {
-        const int at = (cells - i) % cells;
-        snakex.push_back(lap.xs[at]);
-        snakey.push_back(lap.ys[at]);
+        const bench::Step& cell = circuit.lap[(cells - i) % cells];
+        snakex.push_back(cell.x);
+        snakey.push_back(cell.y);
     }
     snakelength = length;
     movx = 0;
@@ -87,17 +53,16 @@ void set_snake_on_circuit(int length)
 // One tick of the game's rules, the snake going round and round.
 void BM_movechar(benchmark::State& state)
 {
-    set_map(5);
-    set_snake_on_circuit(static_cast<int>(state.range(0)));
+    set_game(5, static_cast<int>(state.range(0)));
     std::size_t i = 0;
     for (auto _ : state) {
-        const int outcome = movechar(lap.keys[i]);
+        const int outcome = movechar(circuit.lap[i].key);
         benchmark::DoNotOptimize(outcome);
         if (outcome != MOVE_CONTINUE) {
             state.SkipWithError("the snake left the circuit");
             break;
         }
-        i = i + 1 == lap.keys.size() ? 0 : i + 1;
+        i = (i + 1) % circuit.lap.size();
     }
 }
 BENCHMARK(BM_movechar)->ArgName("segments")->Arg(1)->Arg(50);
@@ -105,8 +70,7 @@ BENCHMARK(BM_movechar)->ArgName("segments")->Arg(1)->Arg(50);
 // Scoring a digit and placing the next, seeding the generator as the game does.
 void BM_newpointnumber(benchmark::State& state)
 {
-    set_map(1);
-    set_snake_on_circuit(5);
+    set_game(1, 5);
     for (auto _ : state) {
         if (point_number == 0) {
             // The game ends at the 0; start the digits again, with no stale 0
@@ -122,19 +86,22 @@ void BM_newpointnumber(benchmark::State& state)
 BENCHMARK(BM_newpointnumber);
 
 // One whole frame as the main loop draws it, into an xterm-256color screen
-// whose output goes to /dev/null and whose input is an empty pipe (no key
-// pending, as in steady play).
+// whose output goes to /dev/null and whose input is an empty pipe: no key
+// pending, as in steady play (/dev/null as input would always have one).
 void BM_frame(benchmark::State& state)
 {
-    int keys[2] = {-1, -1};
+    int keys[2];
+    if (pipe(keys) != 0) {
+        state.SkipWithError("no pipe for the screen's input");
+        return;
+    }
     FILE* out = std::fopen("/dev/null", "w");
-    FILE* in = pipe(keys) == 0 ? fdopen(keys[0], "r") : nullptr;
-    SCREEN* screen = out && in ? newterm(const_cast<char*>("xterm-256color"), out, in) : nullptr;
+    FILE* in = fdopen(keys[0], "r");
+    SCREEN* screen = newterm(const_cast<char*>("xterm-256color"), out, in);
     if (screen == nullptr) {
         state.SkipWithError("no curses screen for xterm-256color");
     } else {
-        set_map(5);
-        set_snake_on_circuit(static_cast<int>(state.range(0)));
+        set_game(5, static_cast<int>(state.range(0)));
         // As the game does at start-up: one suspension, after which ncurses
         // sends each refresh in one write instead of flushing at every
         // cursor movement.
@@ -146,15 +113,9 @@ void BM_frame(benchmark::State& state)
         endwin();
         delscreen(screen);
     }
-    if (out != nullptr) {
-        std::fclose(out);
-    }
-    if (in != nullptr) {
-        std::fclose(in);
-    }
-    if (keys[1] >= 0) {
-        close(keys[1]);
-    }
+    std::fclose(out);
+    std::fclose(in);
+    close(keys[1]);
 }
 BENCHMARK(BM_frame)->ArgName("segments")->Arg(5)->Arg(50)->Unit(benchmark::kMicrosecond);
 
@@ -163,7 +124,6 @@ BENCHMARK(BM_frame)->ArgName("segments")->Arg(5)->Arg(50)->Unit(benchmark::kMicr
 int main(int argc, char** argv)
 {
     circuit = bench::start_circuit(); // or ends the program, saying why
-    lap = make_lap();
     benchmark::AddCustomContext("circuit", circuit.text());
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) {

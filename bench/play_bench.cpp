@@ -208,25 +208,21 @@ int main(int argc, char** argv)
     std::optional<Status> frame;
     std::vector<Clock::time_point> frame_times;
     Sample at_steady;
-    Cell heading{1, 0};
-    Cell was{circuit.start_x, circuit.start_y}; // the first frame shows the snake a step on
     for (int tick = 1; tick <= ticks; ++tick) {
         frame = next_frame(t, frame, tick == 1 ? first_wait : slow ? 3s : 1s);
         if (!frame) {
             return fail("no frame for tick " + std::to_string(tick));
         }
         frame_times.push_back(last_chunk);
-        if (frame->head != Cell{was.x + heading.x, was.y + heading.y} || frame->lives != 5) {
+        const bench::Step step = circuit.after(tick); // the first frame shows the snake a step on
+        if (frame->head != Cell{step.x, step.y} || frame->lives != 5) {
             return fail(tick == 1 ? "the snake did not start where newsnake() puts it"
                                   : "the snake left the circuit at tick " + std::to_string(tick));
         }
-        was = frame->head;
         if (tick == steady_from) {
             at_steady = sample(t);
         }
-        const int arrow = circuit.turn(frame->head.x, frame->head.y, heading.x, heading.y);
-        t.press(key_of(arrow));
-        bench::follow(arrow, heading.x, heading.y);
+        t.press(key_of(step.key));
     }
     const Sample at_end = sample(t); // just before Escape, when the game has played all its ticks
     watch.stop();
