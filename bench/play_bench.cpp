@@ -258,7 +258,7 @@ int main(int argc, char** argv)
     std::printf("play_bench: %s\n", command_line.c_str());
     std::printf("80x24 pseudo-terminal, TERM=xterm-256color, %d ticks round the circuit %s; steady play = "
                 "ticks %d to %d\n\n",
-                ticks, circuit.text().c_str(), steady_from, ticks);
+                ticks, circuit.text.c_str(), steady_from, ticks);
     row("figure", "measured", "target");
     if (game_started) {
         row("CPU per tick, steady (schedstat)", fmt("%.1f us", cpu_us), "<= 260 us", cpu_us <= 260);
