@@ -34,7 +34,7 @@ constexpr std::array<Step, 4> steps{
 // Breadth-first distances from `from` over free cells.
 std::vector<int> distances(const PtyTerminal& t, Cell from)
 {
-    std::vector<int> dist(field_rows * field_cols, -1);
+    std::vector<int> dist(static_cast<std::size_t>(field_rows) * field_cols, -1);
     std::queue<Cell> todo;
     dist[from.y * field_cols + from.x] = 0;
     todo.push(from);

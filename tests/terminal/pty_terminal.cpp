@@ -151,6 +151,7 @@ PtyTerminal::PtyTerminal(const std::vector<std::string>& argv, const std::vector
         close(master_);
         login_tty(slave);
         std::vector<char*> args;
+        args.reserve(argv.size() + 1);
         for (const std::string& a : argv) {
             args.push_back(const_cast<char*>(a.c_str()));
         }

@@ -174,7 +174,6 @@ TEST_F(Survival, FloodsAndResizes)
     // any key was lost or taken twice.
     std::shuffle(bytes.begin(), bytes.end(), random);
     std::vector<Key> plan;
-    std::string typed;
     std::size_t next_filler = 0;
     const auto type_key = [&](Key k) {
         plan.push_back(k);
