@@ -49,8 +49,8 @@ TEST(Start, IsANewSnakeOnAnEmptyField)
 
     loadmap();
     newsnake();
-    ASSERT_EQ(snakex.size(), 1u);
-    ASSERT_EQ(snakey.size(), 1u);
+    ASSERT_EQ(snakex.size(), 1U);
+    ASSERT_EQ(snakey.size(), 1U);
     EXPECT_EQ(snakelength, 5);
     EXPECT_EQ(std::abs(movx) + std::abs(movy), 1) << "step (" << movx << "," << movy << ")";
     for (int step = 0; step < snakelength; ++step) {
@@ -65,9 +65,9 @@ TEST(Playfield, IsWalledAndEmptyInside)
 {
     map.assign(mapheight, std::string());
     loadmap();
-    ASSERT_EQ(map.size(), 22u);
+    ASSERT_EQ(map.size(), 22U);
     for (const std::string& row : map) {
-        ASSERT_EQ(row.size(), 80u);
+        ASSERT_EQ(row.size(), 80U);
     }
     EXPECT_EQ(map[0], std::string(80, '*'));
     EXPECT_EQ(map[21], std::string(80, '*'));
@@ -197,7 +197,7 @@ TEST_F(Core, PlacementsAreSeededFromTheClockEachTime)
     for (int later = 0; later < 10; ++later) {
         cells.insert(first_digit(second + later));
     }
-    EXPECT_GE(cells.size(), 8u) << "first digits of games started in ten different seconds";
+    EXPECT_GE(cells.size(), 8U) << "first digits of games started in ten different seconds";
 }
 
 TEST_F(Core, DigitsComeInOrderAndScoreByTheTable)

@@ -19,12 +19,12 @@ std::string cell(int x, int y)
 // Returns what is wrong with the state, or an empty string.
 std::string broken_invariant()
 {
-    if (map.size() != 22u) {
+    if (map.size() != 22U) {
         return "map has " + std::to_string(map.size()) + " rows";
     }
     int digits = 0;
     for (int y = 0; y < mapheight; ++y) {
-        if (map[y].size() != 80u) {
+        if (map[y].size() != 80U) {
             return "row " + std::to_string(y) + " is not 80 long";
         }
         for (int x = 0; x < mapwidth; ++x) {

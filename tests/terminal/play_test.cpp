@@ -167,7 +167,7 @@ TEST_F(Play, FiveDeathsEndTheGame)
         << t.dump();
     frame = read_status(t);
     EXPECT_EQ(*frame, (Status{4, score, start.cell}));
-    EXPECT_EQ(snake_cells(t).size(), 1u);
+    EXPECT_EQ(snake_cells(t).size(), 1U);
     std::size_t segments = 1;
     std::size_t length = start.length;
     for (int move = 1; move <= 6; ++move) {
@@ -216,7 +216,7 @@ TEST_F(Play, FiveDeathsEndTheGame)
         EXPECT_EQ(frame->lives, lives - 1);
         if (lives > 1) {
             EXPECT_EQ(frame->head, start.cell);
-            EXPECT_EQ(snake_cells(t).size(), 1u);
+            EXPECT_EQ(snake_cells(t).size(), 1U);
         }
     }
     EXPECT_EQ(t.row(23).substr(0, 10), " Lives: 0 ");
