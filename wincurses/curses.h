@@ -28,7 +28,7 @@
 
 extern "C" {
 
-typedef struct curses_window WINDOW;
+using WINDOW = struct curses_window;
 
 extern CURSES_API WINDOW* stdscr;
 

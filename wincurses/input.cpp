@@ -40,6 +40,8 @@ int key_code(const KEY_EVENT_RECORD& key, bool keypad)
         return keypad ? KEY_RIGHT : ERR;
     case VK_ESCAPE:
         return '\x1b'; // its character, which Wine's console leaves out
+    default:
+        break;
     }
     const wchar_t ch = key.uChar.UnicodeChar;
     if (ch == 0 || ch > 0xff) {

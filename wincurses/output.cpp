@@ -114,6 +114,8 @@ int put_char(WINDOW* win, unsigned char c)
             }
         } while (win->x % 8 != 0);
         return OK;
+    default:
+        break;
     }
     if (c < 0x20 || c == 0x7f) {
         if (put_cell(win, L'^') == ERR) {

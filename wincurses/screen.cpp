@@ -265,8 +265,8 @@ int endwin(void)
     CONSOLE_SCREEN_BUFFER_INFO info;
     COORD cursor = saved.cursor_position;
     if (GetConsoleScreenBufferInfo(con.output, &info)) {
-        cursor.X = std::min<SHORT>(cursor.X, info.dwSize.X - 1);
-        cursor.Y = std::min<SHORT>(cursor.Y, info.dwSize.Y - 1);
+        cursor.X = std::min(cursor.X, static_cast<SHORT>(info.dwSize.X - 1));
+        cursor.Y = std::min(cursor.Y, static_cast<SHORT>(info.dwSize.Y - 1));
     }
     SetConsoleCursorPosition(con.output, cursor);
     restore_modes();

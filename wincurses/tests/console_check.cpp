@@ -43,7 +43,7 @@ std::vector<std::string> read_rows(bool window_only)
     SMALL_RECT area =
         window_only ? info.srWindow : SMALL_RECT{0, 0, SHORT(info.dwSize.X - 1), SHORT(info.dwSize.Y - 1)};
     const COORD size = {SHORT(area.Right - area.Left + 1), SHORT(area.Bottom - area.Top + 1)};
-    std::vector<CHAR_INFO> cells(size.X * size.Y);
+    std::vector<CHAR_INFO> cells(static_cast<std::size_t>(size.X) * size.Y);
     ReadConsoleOutputW(out, cells.data(), size, {0, 0}, &area);
     std::vector<std::string> rows(size.Y);
     for (std::size_t i = 0; i < cells.size(); ++i) {
@@ -68,7 +68,7 @@ void size_console(int cols, int rows, int window_cols, int window_rows, int keep
     SetConsoleScreenBufferSize(out, {SHORT(cols), SHORT(rows)});
     const SMALL_RECT window = {0, 0, SHORT(window_cols - 1), SHORT(window_rows - 1)};
     SetConsoleWindowInfo(out, TRUE, &window);
-    std::vector<CHAR_INFO> cells(cols * rows);
+    std::vector<CHAR_INFO> cells(static_cast<std::size_t>(cols) * rows);
     SMALL_RECT all = {0, 0, SHORT(cols - 1), SHORT(rows - 1)};
     ReadConsoleOutputW(out, cells.data(), {SHORT(cols), SHORT(rows)}, {0, 0}, &all);
     for (int i = 0; i < cols * rows; ++i) {
