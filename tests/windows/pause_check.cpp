@@ -84,6 +84,7 @@ DWORD WINAPI press_ctrl_c(void*)
 } // namespace
 
 extern "C" {
+// NOLINTNEXTLINE(bugprone-reserved-identifier): the linker's name for the import
 decltype(&CreateWaitableTimerExW) __imp_CreateWaitableTimerExW = create_timer;
 }
 
