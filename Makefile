@@ -1,6 +1,6 @@
 # SPDX-License-Identifier: MIT
-# A thin layer over CMake: "make run" plays, "make test" checks. Each build
-# folder's settings are those of its preset in CMakePresets.json, build/PRESET.
+# A thin layer over CMake: "make run" plays, "make test" checks; each folder
+# build/PRESET is built with its preset's settings from CMakePresets.json.
 .PHONY: run test build windows unit asan bench clean
 
 run: build
@@ -18,8 +18,7 @@ test: windows
 	$(call cmake_build,dev)
 	ctest --preset dev
 
-# The rules' unit tests alone, quickly.
-unit:
+unit: # the rules' unit tests alone, quickly
 	./scripts/install-deps test
 	$(call cmake_build,dev)
 	ctest --preset dev -L unit

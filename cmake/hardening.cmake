@@ -1,10 +1,8 @@
 # SPDX-License-Identifier: MIT
 # The hardening of Debian's packages (dpkg-buildflags, hardening=+all) for
-# every build: bounds-checked libc calls, stack protection, relocations
-# read-only and bound at start-up, a position-independent program; for the
-# mingw-w64 build, what applies to Windows programs. These are defaults, in
-# front of the packager's CXXFLAGS and LDFLAGS: where the two disagree, the
-# packager's flag comes last and holds.
+# every build, or what of it applies to Windows programs. These are defaults,
+# in front of the packager's CXXFLAGS and LDFLAGS: where the two disagree,
+# the packager's flag comes last and holds.
 option(WRIGGLE_HARDENING "Build with the compiler's and linker's hardening flags" ON)
 if(NOT WRIGGLE_HARDENING OR NOT CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
   return()

@@ -12,12 +12,10 @@ string(CONCAT CPACK_PACKAGE_DESCRIPTION
   "five lives. Needs a terminal of at least 80 columns by 24 rows.")
 set(CPACK_STRIP_FILES ON)
 
-# The same sources make the same packages, byte for byte, whatever the
-# builder's folder, clock, umask, time zone, locale or file system. Their
-# files and the Debian changelog's entry carry the sources' time: the
-# builder's SOURCE_DATE_EPOCH, else the last commit's, taken here and handed
-# to cpack (cpack-checks.cmake). Folders get the same modes whatever the
-# umask; cpack-normalise.cmake does the rest once the package is made.
+# The same sources make the same packages, byte for byte: their files and the
+# Debian changelog carry the sources' time (SOURCE_DATE_EPOCH, else the last
+# commit's), handed to cpack (cpack-checks.cmake); folders get set modes, and
+# cpack-normalise.cmake does the rest once the package is made.
 if(NOT DEFINED ENV{SOURCE_DATE_EPOCH} AND EXISTS ${PROJECT_SOURCE_DIR}/.git)
   execute_process(COMMAND git -C ${PROJECT_SOURCE_DIR} log -1 --format=%ct
     OUTPUT_VARIABLE epoch OUTPUT_STRIP_TRAILING_WHITESPACE RESULT_VARIABLE failed ERROR_QUIET)

@@ -7,14 +7,8 @@ function(wriggle_missing what packages switch)
     "Install it (Debian and Ubuntu: ${packages}), or configure with ${switch} to build without it.")
 endfunction()
 
-# The harness serves the tests and the benchmarks: turning it off means both.
-set(harness_off "")
-foreach(switch BUILD_TESTING WRIGGLE_BENCH)
-  if(${switch})
-    string(APPEND harness_off " -D${switch}=OFF")
-  endif()
-endforeach()
-string(STRIP "${harness_off}" harness_off)
+# The harness serves the tests and the benchmarks: doing without it means both.
+set(harness_off "-DBUILD_TESTING=OFF -DWRIGGLE_BENCH=OFF")
 
 # The terminal harness: the programs in a pseudo-terminal, read by libvterm.
 find_package(PkgConfig QUIET)
