@@ -208,7 +208,12 @@ bool PtyTerminal::read_once(Clock::time_point deadline)
     pollfd p{master_, POLLIN, 0};
     // Short polls, so that a program's exit is noticed even without output
     // and the time of the next output is known to within a few milliseconds.
-    const int ready = poll(&p, 1, static_cast<int>(std::clamp<long long>(left.count(), 0, 5)));
+    const int timeout_ms = static_cast<int>(std::clamp<long long>(left.count(), 0, 5));
+    const Clock::time_point polled = Clock::now();
+    const int ready = poll(&p, 1, timeout_ms);
+    // Beyond the timer's usual slack, a late return is time the harness lost.
+    held_up_ +=
+        std::max(Clock::duration{}, Clock::now() - polled - std::chrono::milliseconds(timeout_ms + 1));
     if (ready == 0) {
         const Clock::time_point now = Clock::now();
         quiet_ = poll(&p, 1, 0) == 0 ? now : quiet_;
@@ -237,12 +242,14 @@ bool PtyTerminal::read_once(Clock::time_point deadline)
 
 bool PtyTerminal::pump_until(const std::function<bool()>& done, Clock::duration for_at_most)
 {
-    const auto deadline = Clock::now() + for_at_most;
+    const Clock::time_point start = Clock::now();
+    const Clock::duration held_before = held_up_;
+    const auto deadline = [&] { return start + for_at_most + (held_up_ - held_before); };
     if (done()) {
         return true;
     }
-    while (Clock::now() < deadline) {
-        if (read_once(deadline) && done()) {
+    while (Clock::now() < deadline()) {
+        if (read_once(deadline()) && done()) {
             return true;
         }
         if (status_) {
@@ -320,6 +327,11 @@ std::string PtyTerminal::dump() const
     std::string text;
     for (int r = 0; r < rows_; ++r) {
         text += row(r) + "|\n";
+    }
+    const auto late = std::chrono::duration_cast<std::chrono::milliseconds>(held_up_).count();
+    if (late > 0) {
+        text += "(this machine kept the harness from running for " + std::to_string(late) +
+                " ms in all; each wait was lengthened by what it lost)\n";
     }
     return text;
 }

@@ -71,6 +71,8 @@ class PtyTerminal
 
     // Feeds whatever the program wrote within `for_at_most` into the
     // emulator. Returns as soon as `done` holds (checked after each chunk).
+    // The wait is lengthened by any time the harness lost itself, its polls
+    // returning late: a machine that busy may have held the program up too.
     bool pump_until(const std::function<bool()>& done, Clock::duration for_at_most);
     void pump_for(Clock::duration d)
     {
@@ -90,7 +92,7 @@ class PtyTerminal
     bool cursor_visible() const { return cursor_visible_; }
     int rows() const { return rows_; }
     int cols() const { return cols_; }
-    std::string dump() const; // the whole screen, for failure messages
+    std::string dump() const; // the whole screen and the harness's delays, for failure messages
 
     // The chunk of output read last.
     OutputTime last_output() const { return last_output_; }
@@ -132,6 +134,7 @@ class PtyTerminal
     bool cursor_visible_ = true;
     std::size_t bytes_received_ = 0;
     Clock::time_point quiet_ = Clock::now(); // no output waiting then
+    Clock::duration held_up_{};              // the polls' lateness, in all
     OutputTime last_output_;
     RepeatExpander repeats_;
 };
