@@ -143,7 +143,7 @@ FrameWatch::FrameWatch(PtyTerminal& t) : t_(t), chained_(t.on_output)
         ++chunks_;
         if (!whole) {
             if (partial_++ == 0) {
-                first_partial_ = t_.dump();
+                first_partial_ = t_.screen();
             }
             return;
         }

@@ -322,12 +322,18 @@ std::string PtyTerminal::row(int r) const
     return text;
 }
 
-std::string PtyTerminal::dump() const
+std::string PtyTerminal::screen() const
 {
     std::string text;
     for (int r = 0; r < rows_; ++r) {
         text += row(r) + "|\n";
     }
+    return text;
+}
+
+std::string PtyTerminal::dump() const
+{
+    std::string text = screen();
     const auto late = std::chrono::duration_cast<std::chrono::milliseconds>(held_up_).count();
     if (late > 0) {
         text += "(this machine kept the harness from running for " + std::to_string(late) +

@@ -92,7 +92,8 @@ class PtyTerminal
     bool cursor_visible() const { return cursor_visible_; }
     int rows() const { return rows_; }
     int cols() const { return cols_; }
-    std::string dump() const; // the whole screen and the harness's delays, for failure messages
+    std::string screen() const; // the whole screen, each row ended by '|'
+    std::string dump() const;   // the screen and the harness's delays, for failure messages
 
     // The chunk of output read last.
     OutputTime last_output() const { return last_output_; }

@@ -155,7 +155,7 @@ class Scenario : public ::testing::Test
     // Nothing of the game's frame is left on the screen.
     static bool game_gone(const PtyTerminal& t)
     {
-        return t.dump().find_first_of("*@") == std::string::npos && !status_line(t);
+        return t.screen().find_first_of("*@") == std::string::npos && !status_line(t);
     }
 
     // The game ends with status 0 and leaves the terminal as it found it.

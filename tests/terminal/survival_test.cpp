@@ -162,7 +162,7 @@ TEST_F(Survival, FloodsAndResizes)
         // cell back in place.
         slave.write_text(
             "\r\n\aBroadcast message from root (pts/1):\r\n\r\nThe system is going down\r\n\r\n");
-        ASSERT_TRUE(t.pump_until([&] { return t.dump().find("going down") != std::string::npos; }, 2s));
+        ASSERT_TRUE(t.pump_until([&] { return t.screen().find("going down") != std::string::npos; }, 2s));
         frame = next_frame(t, frame, tick_slack);
         ASSERT_TRUE(frame) << t.dump();
         EXPECT_TRUE(whole_frame(t) && field_clean(t)) << t.dump();
@@ -264,7 +264,7 @@ TEST_F(Survival, FloodsAndResizes)
     }
     expect_clean_exit(t, wine ? 6s : 2s);
     // The terminal shows what it showed before the game: nothing.
-    EXPECT_EQ(t.dump().find_first_not_of(" |\n"), std::string::npos) << t.dump();
+    EXPECT_EQ(t.screen().find_first_not_of(" |\n"), std::string::npos) << t.dump();
 }
 
 // Ctrl-C, Ctrl-\, a termination request and a hang-up, during play and
