@@ -81,7 +81,8 @@ void BM_frame(benchmark::State& state)
     }
     FILE* out = std::fopen("/dev/null", "w");
     FILE* in = fdopen(keys[0], "r");
-    SCREEN* screen = newterm(const_cast<char*>("xterm-256color"), out, in);
+    SCREEN* screen =
+        out != nullptr && in != nullptr ? newterm(const_cast<char*>("xterm-256color"), out, in) : nullptr;
     if (screen == nullptr) {
         state.SkipWithError("no curses screen for xterm-256color");
     } else {
@@ -96,8 +97,11 @@ void BM_frame(benchmark::State& state)
         endwin();
         delscreen(screen);
     }
-    std::fclose(out);
-    std::fclose(in);
+    for (FILE* const file : {out, in}) {
+        if (file != nullptr) {
+            std::fclose(file);
+        }
+    }
     close(keys[1]);
 }
 BENCHMARK(BM_frame)->ArgName("segments")->Arg(5)->Arg(50)->Unit(benchmark::kMicrosecond);
