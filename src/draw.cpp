@@ -19,13 +19,12 @@ void drawmap()
 
 void drawscore()
 {
-    const int row = mapheight + 1; // one blank row under the playfield
     const std::string lives_text = "Lives: " + to_string(lives);
     const std::string score_text = "Score: " + to_string(score);
     const std::string head_text = "x:" + to_string(snakex[0]) + " y:" + to_string(snakey[0]);
-    mvprintw(row, 1, "%s", lives_text.c_str());
-    mvprintw(row, 11, "%s", score_text.c_str());
-    mvprintw(row, 69, "%s", head_text.c_str());
+    mvprintw(status_row, lives_column, "%s", lives_text.c_str());
+    mvprintw(status_row, score_column, "%s", score_text.c_str());
+    mvprintw(status_row, head_column, "%s", head_text.c_str());
 }
 
 // Every cell goes out again, so nothing another program wrote into the

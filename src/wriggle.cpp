@@ -22,15 +22,11 @@ namespace
 // enough that a lone Escape quits at once. Set before initscr, which puts the
 // player's own ESCDELAY over it, as ncurses lets the player choose.
 constexpr int escape_delay_ms = 25;
-constexpr int banner_pause_ms = 3000;
 
-const char* const death_banner[] = {"*************", "* You died! *", "*************"};
-const char* const win_banner[] = {"************", "* You win! *", "************"};
-
-void show_banner(const char* const (&lines)[3], int column)
+void show_banner(const Banner& banner)
 {
     for (int i = 0; i < 3; ++i) {
-        mvprintw(10 + i, column, "%s", lines[i]);
+        mvprintw(banner_row + i, banner.column, "%s", banner.lines[i]);
     }
     refresh();
     pause_ms(banner_pause_ms);
@@ -82,14 +78,14 @@ int main()
     while (outcome == MOVE_CONTINUE && !stop_requested()) {
         outcome = movechar(key);
         if (outcome == MOVE_DIED) {
-            show_banner(death_banner, 34);
+            show_banner(death_banner);
             lives -= 1;
             if (lives > 0) {
                 outcome = MOVE_CONTINUE;
                 newsnake();
             }
         } else if (outcome == MOVE_WON) {
-            show_banner(win_banner, 35);
+            show_banner(win_banner);
         }
         if (stop_requested()) {
             break; // asked to go during the banner: no further frame
