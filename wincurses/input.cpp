@@ -150,6 +150,10 @@ int wgetch(WINDOW* win)
     if (win == nullptr) {
         return ERR;
     }
+    if (con.refreshes > 0) {
+        const double waited = ms_since(con.refreshed);
+        con.shortest_wait_ms = con.shortest_wait_ms < 0 ? waited : std::min(con.shortest_wait_ms, waited);
+    }
     // As in curses, a window changed or moved since its last refresh is shown
     // before the key is read.
     if (win->changed || win->y != win->shown_y || win->x != win->shown_x) {

@@ -20,6 +20,7 @@ int wrefresh(WINDOW* win)
         return ERR;
     }
     ++con.refreshes;
+    QueryPerformanceCounter(&con.refreshed);
     resume_curses_mode();
     follow_console_size();
     bool done = true;
@@ -35,6 +36,16 @@ int wrefresh(WINDOW* win)
     win->shown_y = win->y;
     win->shown_x = win->x;
     return done ? OK : ERR;
+}
+
+double ms_since(LARGE_INTEGER then)
+{
+    LARGE_INTEGER now;
+    LARGE_INTEGER frequency;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(now.QuadPart - then.QuadPart) * 1000.0 /
+           static_cast<double>(frequency.QuadPart);
 }
 
 int refresh(void)

@@ -167,9 +167,12 @@ void enter_curses_mode(const CONSOLE_SCREEN_BUFFER_INFO& info)
 }
 
 // Diagnostics: if WRIGGLE_CURSES_TRACE names a file, endwin appends the line
-// "refreshes=N console_writes=M" to it. N counts wrefresh calls; M counts
-// WriteConsoleOutputW calls: one for each refresh that had anything new to
-// show, and one more for each endwin's putting back of the console's cells.
+// "refreshes=N console_writes=M shortest_wait_ms=W" to it. N counts wrefresh
+// calls; M counts WriteConsoleOutputW calls: one for each refresh that had
+// anything new to show, and one more for each endwin's putting back of the
+// console's cells. W is the least time from a refresh to the next wgetch:
+// a game that shows its frame, pauses, then reads a key, never reads sooner
+// than its pause (-1.0: no key read after a refresh).
 void write_trace()
 {
     const char* path = std::getenv("WRIGGLE_CURSES_TRACE");
@@ -180,7 +183,8 @@ void write_trace()
     if (file == nullptr) {
         return;
     }
-    std::fprintf(file, "refreshes=%lu console_writes=%lu\n", con.refreshes, con.console_writes);
+    std::fprintf(file, "refreshes=%lu console_writes=%lu shortest_wait_ms=%.1f\n", con.refreshes,
+                 con.console_writes, con.shortest_wait_ms);
     std::fclose(file);
 }
 

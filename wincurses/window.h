@@ -36,7 +36,12 @@ struct console {
     bool echo = true;                 // curses echoes typed keys until noecho
     unsigned long refreshes = 0;      // wrefresh calls
     unsigned long console_writes = 0; // WriteConsoleOutputW calls
+    LARGE_INTEGER refreshed = {};     // when the last refresh began (performance counter)
+    double shortest_wait_ms = -1;     // least time from a refresh to the next wgetch
 };
+
+// Milliseconds since a performance counter's reading.
+double ms_since(LARGE_INTEGER then);
 
 extern console con;
 
