@@ -16,16 +16,17 @@ std::string cell(int x, int y)
     return " at " + std::to_string(x) + "," + std::to_string(y);
 }
 
-// Returns what is wrong with the state, or an empty string.
-std::string broken_invariant()
+// Returns what is wrong with the state, or an empty string. A snake grows to
+// at most `longest` segments.
+std::string broken_invariant(int longest)
 {
-    if (map.size() != 22U) {
+    if (map.size() != static_cast<std::size_t>(mapheight)) {
         return "map has " + std::to_string(map.size()) + " rows";
     }
     int digits = 0;
     for (int y = 0; y < mapheight; ++y) {
-        if (map[y].size() != 80U) {
-            return "row " + std::to_string(y) + " is not 80 long";
+        if (map[y].size() != static_cast<std::size_t>(mapwidth)) {
+            return "row " + std::to_string(y) + " is " + std::to_string(map[y].size()) + " long";
         }
         for (int x = 0; x < mapwidth; ++x) {
             const char c = map[y][x];
@@ -48,10 +49,10 @@ std::string broken_invariant()
     }
 
     const std::size_t n = snakex.size();
-    if (n != snakey.size() || n < 1 || static_cast<int>(n) > snakelength || snakelength > 50) {
+    if (n != snakey.size() || n < 1 || static_cast<int>(n) > snakelength || snakelength > longest) {
         return "snake of " + std::to_string(n) + " segments, length " + std::to_string(snakelength);
     }
-    if (snakex[0] < 1 || snakex[0] > 78 || snakey[0] < 1 || snakey[0] > 20) {
+    if (snakex[0] < 1 || snakex[0] > mapwidth - 2 || snakey[0] < 1 || snakey[0] > mapheight - 2) {
         return "head outside the interior";
     }
     for (std::size_t i = 1; i < n; ++i) {
@@ -85,6 +86,7 @@ TEST(RandomPlay, InvariantsHoldOverManyTicks)
     std::mt19937 random(12345);
 
     fresh_game();
+    const int longest = snakelength + 1 + 2 + 3 + 4 + 5 + 6 + 7 + 8 + 9; // every digit eaten
     newpointnumber();
     int deaths = 0;
     int eaten = 0;
@@ -102,7 +104,7 @@ TEST(RandomPlay, InvariantsHoldOverManyTicks)
             fresh_game();
             newpointnumber();
         }
-        const std::string broken = broken_invariant();
+        const std::string broken = broken_invariant(longest);
         ASSERT_EQ(broken, "") << "at tick " << tick;
     }
     // The run must have exercised what it checks.
