@@ -22,6 +22,29 @@ namespace
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
+// Every check here bounds a pause from below: a pause many times too long
+// would hold a test for minutes, then pass. So a test that has run for far
+// longer than its pauses ask ends there, failing.
+extern "C" void stop_the_test(int)
+{
+    const char said[] = "the pauses took many times longer than asked: stopped after the deadline\n";
+    [[maybe_unused]] const ssize_t n = write(STDERR_FILENO, said, sizeof said - 1);
+    _exit(1);
+}
+
+class Deadline
+{
+  public:
+    explicit Deadline(unsigned seconds)
+    {
+        std::signal(SIGALRM, stop_the_test);
+        alarm(seconds);
+    }
+    ~Deadline() { alarm(0); }
+    Deadline(const Deadline&) = delete;
+    Deadline& operator=(const Deadline&) = delete;
+};
+
 double ms_since(Clock::time_point start)
 {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
@@ -29,6 +52,7 @@ double ms_since(Clock::time_point start)
 
 TEST(Pause, NeverEndsEarly)
 {
+    const Deadline deadline(5); // for 705 ms of pauses
     for (const int ms : {1, 2, 3, 10, 25, 100}) {
         for (int i = 0; i < 5; ++i) {
             const auto start = Clock::now();
@@ -48,6 +72,7 @@ TEST(Pause, SleepsWhileItWaits)
         clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
         return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
     };
+    const Deadline deadline(5);
     const double before = cpu_ms();
     for (int i = 0; i < 40; ++i) {
         pause_ms(5);
@@ -73,6 +98,7 @@ TEST(Pause, HarmlessSignalsDoNotShortenIt)
             pthread_kill(pausing, SIGWINCH);
         }
     });
+    const Deadline deadline(5);
     const auto start = Clock::now();
     pause_ms(300);
     const double lasted = ms_since(start);
@@ -109,6 +135,7 @@ void pause_stopped_from_another_thread()
 // In a process of its own, as the request to stop stays for good.
 TEST(Pause, StopRequestEndsItAtOnce)
 {
+    const Deadline deadline(5);
     EXPECT_EXIT(pause_stopped_from_another_thread(), ::testing::ExitedWithCode(0), "stop requested: 1");
 }
 
