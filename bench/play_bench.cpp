@@ -35,27 +35,6 @@ namespace fs = std::filesystem;
 constexpr int steady_from = 20; // ticks before this one are start-up
 using Ms = std::chrono::duration<double, std::milli>;
 
-Key key_of(int arrow)
-{
-    return arrow == ARROW_UP      ? Key::up
-           : arrow == ARROW_DOWN  ? Key::down
-           : arrow == ARROW_LEFT  ? Key::left
-           : arrow == ARROW_RIGHT ? Key::right
-                                  : Key::none;
-}
-
-// The number after "key:" in a /proc file of "key: value" lines, or -1.
-long long proc_field(const fs::path& file, const std::string& key)
-{
-    std::ifstream in(file);
-    for (std::string line; std::getline(in, line);) {
-        if (line.rfind(key + ":", 0) == 0) {
-            return std::atoll(line.c_str() + key.size() + 1);
-        }
-    }
-    return -1;
-}
-
 // The output received so far, and the program's write calls, peak resident
 // memory in kB and time on a CPU in ns, summed over its threads.
 struct Sample {
@@ -64,11 +43,10 @@ struct Sample {
 
 Sample sample(const PtyTerminal& t)
 {
-    const fs::path proc = "/proc/" + std::to_string(t.pid());
-    Sample s{static_cast<long long>(t.bytes_received()), proc_field(proc / "io", "syscw"),
-             proc_field(proc / "status", "VmHWM"), 0};
+    Sample s{static_cast<long long>(t.bytes_received()), proc_value(t.pid(), "io", "syscw"),
+             proc_value(t.pid(), "status", "VmHWM"), 0};
     std::error_code error;
-    for (const auto& task : fs::directory_iterator(proc / "task", error)) {
+    for (const auto& task : fs::directory_iterator("/proc/" + std::to_string(t.pid()) + "/task", error)) {
         long long ns = 0;
         std::ifstream(task.path() / "schedstat") >> ns;
         s.cpu_ns += ns;
@@ -157,14 +135,15 @@ int main(int argc, char** argv)
         }
         frame_times.push_back(last_chunk);
         const bench::Step step = circuit.after(tick); // the first frame shows the snake a step on
-        if (frame->head != Cell{step.x, step.y} || frame->lives != 5) {
+        if (frame->head != Cell{step.x, step.y} || frame->lives != lives) {
             return fail(tick == 1 ? "the snake did not start where newsnake() puts it"
                                   : "the snake left the circuit at tick " + std::to_string(tick));
         }
         if (tick == steady_from) {
             steady = sample(t);
         }
-        t.press(key_of(step.key));
+        const std::optional<Direction> turn = direction(&Direction::code, step.key);
+        t.press(turn ? turn->key : Key::none);
     }
     const Sample end = sample(t); // just before Escape, when the game has played all its ticks
     watch.stop();

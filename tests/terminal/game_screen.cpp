@@ -2,7 +2,6 @@
 #include "game_screen.h"
 
 #include <algorithm>
-#include <array>
 #include <cstdio>
 #include <queue>
 
@@ -12,39 +11,29 @@ namespace term
 namespace
 {
 
-constexpr int field_rows = 22;
-constexpr int field_cols = 80;
-
 bool free_cell(const PtyTerminal& t, Cell c)
 {
-    if (c.x <= 0 || c.y <= 0 || c.x >= field_cols - 1 || c.y >= field_rows - 1) {
+    if (c.x <= 0 || c.y <= 0 || c.x >= mapwidth - 1 || c.y >= mapheight - 1) {
         return false;
     }
     const char ch = t.at(c.y, c.x);
     return ch != '*' && ch != '@';
 }
 
-struct Step {
-    Cell delta;
-    Key key;
-};
-constexpr std::array<Step, 4> steps{
-    {{{0, -1}, Key::up}, {{0, 1}, Key::down}, {{-1, 0}, Key::left}, {{1, 0}, Key::right}}};
-
 // Breadth-first distances from `from` over free cells.
 std::vector<int> distances(const PtyTerminal& t, Cell from)
 {
-    std::vector<int> dist(static_cast<std::size_t>(field_rows) * field_cols, -1);
+    std::vector<int> dist(static_cast<std::size_t>(mapheight) * mapwidth, -1);
     std::queue<Cell> todo;
-    dist[from.y * field_cols + from.x] = 0;
+    dist[from.y * mapwidth + from.x] = 0;
     todo.push(from);
     while (!todo.empty()) {
         const Cell c = todo.front();
         todo.pop();
-        for (const Step& s : steps) {
-            const Cell n{c.x + s.delta.x, c.y + s.delta.y};
-            if (free_cell(t, n) && dist[n.y * field_cols + n.x] < 0) {
-                dist[n.y * field_cols + n.x] = dist[c.y * field_cols + c.x] + 1;
+        for (const Direction& d : directions) {
+            const Cell n = c + d.step;
+            if (free_cell(t, n) && dist[n.y * mapwidth + n.x] < 0) {
+                dist[n.y * mapwidth + n.x] = dist[c.y * mapwidth + c.x] + 1;
                 todo.push(n);
             }
         }
@@ -67,16 +56,30 @@ int erasures_of_display(const std::string& text, std::size_t from)
     return found;
 }
 
+// The status line as the game draws it, without the blanks after it.
+std::string status_text(const Status& s)
+{
+    std::string line(head_column, ' ');
+    const std::string lives_item = "Lives: " + std::to_string(s.lives);
+    const std::string score_item = "Score: " + std::to_string(s.score);
+    line.replace(lives_column, lives_item.size(), lives_item);
+    line.replace(score_column, score_item.size(), score_item);
+    return line + "x:" + std::to_string(s.head.x) + " y:" + std::to_string(s.head.y);
+}
+
 } // namespace
 
+// Read at the items' columns, then accepted only if it is exactly what the
+// game draws for what was read: a line half drawn over the last is not.
 std::optional<Status> status_line(const PtyTerminal& t)
 {
-    const std::string line = t.row(23);
+    std::string line = t.row(status_row);
+    line.erase(line.find_last_not_of(' ') + 1);
     Status s{};
-    char tail = 0;
-    if (std::sscanf(line.c_str() + 1, "Lives: %d", &s.lives) != 1 ||
-        std::sscanf(line.c_str() + 11, "Score: %d", &s.score) != 1 ||
-        std::sscanf(line.c_str() + 69, "x:%d y:%d%c", &s.head.x, &s.head.y, &tail) != 3 || tail != ' ') {
+    if (line.size() <= head_column || std::sscanf(line.c_str() + lives_column, "Lives: %d", &s.lives) != 1 ||
+        std::sscanf(line.c_str() + score_column, "Score: %d", &s.score) != 1 ||
+        std::sscanf(line.c_str() + head_column, "x:%d y:%d", &s.head.x, &s.head.y) != 2 ||
+        status_text(s) != line) {
         return std::nullopt;
     }
     return s;
@@ -85,11 +88,7 @@ std::optional<Status> status_line(const PtyTerminal& t)
 std::optional<Status> read_status(const PtyTerminal& t)
 {
     const std::optional<Status> s = status_line(t);
-    if (!s) {
-        return s;
-    }
-    const std::string item = "x:" + std::to_string(s->head.x) + " y:" + std::to_string(s->head.y);
-    if (t.cursor_row() != 23 || t.cursor_col() != 69 + static_cast<int>(item.size())) {
+    if (!s || t.cursor_row() != status_row || t.cursor_col() != static_cast<int>(status_text(*s).size())) {
         return std::nullopt;
     }
     return s;
@@ -110,17 +109,26 @@ std::optional<Status> next_frame(PtyTerminal& t, const std::optional<Status>& pr
 
 bool whole_frame(const PtyTerminal& t)
 {
-    const std::string wall(field_cols, '*');
-    if (t.row(0).compare(0, field_cols, wall) != 0 ||
-        t.row(field_rows - 1).compare(0, field_cols, wall) != 0) {
+    const std::string wall(mapwidth, '*');
+    if (t.row(0).compare(0, mapwidth, wall) != 0 || t.row(mapheight - 1).compare(0, mapwidth, wall) != 0) {
         return false;
     }
-    for (int y = 1; y < field_rows - 1; ++y) {
-        if (t.at(y, 0) != '*' || t.at(y, field_cols - 1) != '*') {
+    for (int y = 1; y < mapheight - 1; ++y) {
+        if (t.at(y, 0) != '*' || t.at(y, mapwidth - 1) != '*') {
             return false;
         }
     }
     return status_line(t).has_value();
+}
+
+bool clean_frame(const PtyTerminal& t)
+{
+    for (int y = 0; y < status_row; ++y) {
+        if (t.row(y).find_first_not_of(y < mapheight ? "*@ 0123456789" : " ") != std::string::npos) {
+            return false;
+        }
+    }
+    return whole_frame(t); // the status line, which takes its whole row
 }
 
 FrameWatch::FrameWatch(PtyTerminal& t) : t_(t), chained_(t.on_output)
@@ -168,8 +176,8 @@ void FrameWatch::stop()
 std::vector<Cell> snake_cells(const PtyTerminal& t)
 {
     std::vector<Cell> cells;
-    for (int y = 0; y < field_rows; ++y) {
-        for (int x = 0; x < field_cols; ++x) {
+    for (int y = 0; y < mapheight; ++y) {
+        for (int x = 0; x < mapwidth; ++x) {
             if (t.at(y, x) == '@') {
                 cells.push_back({x, y});
             }
@@ -186,8 +194,8 @@ std::vector<Cell> in_screen_order(std::vector<Cell> cells)
 
 std::optional<Cell> digit_cell(const PtyTerminal& t)
 {
-    for (int y = 1; y < field_rows - 1; ++y) {
-        for (int x = 1; x < field_cols - 1; ++x) {
+    for (int y = 1; y < mapheight - 1; ++y) {
+        for (int x = 1; x < mapwidth - 1; ++x) {
             const char ch = t.at(y, x);
             if (ch >= '0' && ch <= '9') {
                 return Cell{x, y};
@@ -197,10 +205,11 @@ std::optional<Cell> digit_cell(const PtyTerminal& t)
     return std::nullopt;
 }
 
-bool shows_banner(const PtyTerminal& t, int column, const std::vector<std::string>& lines)
+bool shows_banner(const PtyTerminal& t, const Banner& banner)
 {
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (t.row(10 + static_cast<int>(i)).compare(column, lines[i].size(), lines[i]) != 0) {
+    int row = banner_row;
+    for (const std::string line : banner.lines) {
+        if (t.row(row++).compare(banner.column, line.size(), line) != 0) {
             return false;
         }
     }
@@ -213,14 +222,14 @@ Key arrow_towards_digit(const PtyTerminal& t, Cell head, Cell heading)
     const std::vector<int> from_digit = digit ? distances(t, *digit) : std::vector<int>{};
     Key best_key = Key::none;
     long best = -1;
-    for (const Step& s : steps) {
-        const Cell n{head.x + s.delta.x, head.y + s.delta.y};
-        const bool reverse = s.delta.x == -heading.x && s.delta.y == -heading.y;
+    for (const Direction& dir : directions) {
+        const Cell n = head + dir.step;
+        const bool reverse = dir.step.x == -heading.x && dir.step.y == -heading.y;
         if (reverse || !free_cell(t, n)) {
             continue;
         }
         // Prefer the shortest way to the digit; failing that, the most room.
-        const int d = digit ? from_digit[n.y * field_cols + n.x] : -1;
+        const int d = digit ? from_digit[n.y * mapwidth + n.x] : -1;
         long score = 0;
         if (d >= 0) {
             score = 1000000L - d;
@@ -230,7 +239,7 @@ Key arrow_towards_digit(const PtyTerminal& t, Cell head, Cell heading)
         }
         if (score > best) {
             best = score;
-            best_key = s.key;
+            best_key = dir.key;
         }
     }
     return best_key;

@@ -3,11 +3,15 @@
 // digit, and waiting for whole frames.
 #pragma once
 
+#include <algorithm>
+#include <array>
 #include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "draw.h"
+#include "game.h"
 #include "pty_terminal.h"
 
 namespace term
@@ -26,6 +30,26 @@ struct Status {
     Cell head;
     bool operator==(const Status&) const = default;
 };
+
+// The four ways a snake heads, the key that turns it there and the game's
+// code for that key.
+struct Direction {
+    Cell step;
+    Key key;
+    int code;
+};
+inline constexpr std::array<Direction, 4> directions{{{{0, -1}, Key::up, ARROW_UP},
+                                                      {{0, 1}, Key::down, ARROW_DOWN},
+                                                      {{-1, 0}, Key::left, ARROW_LEFT},
+                                                      {{1, 0}, Key::right, ARROW_RIGHT}}};
+
+// The direction with that step, key or code, if there is one.
+template <typename T> std::optional<Direction> direction(T Direction::*field, T value)
+{
+    const auto* d = std::find_if(directions.begin(), directions.end(),
+                                 [&](const Direction& each) { return each.*field == value; });
+    return d == directions.end() ? std::nullopt : std::optional(*d);
+}
 
 // For readable failure messages.
 inline std::ostream& operator<<(std::ostream& out, const Cell& c)
@@ -51,6 +75,11 @@ std::optional<Status> next_frame(PtyTerminal& t, const std::optional<Status>& pr
 // The screen holds a whole frame: both wall rows, both wall columns and the
 // status line.
 bool whole_frame(const PtyTerminal& t);
+
+// A whole frame and nothing else: only walls, blanks, the snake and the
+// digit on the field, blank rows under it and the status line alone on its
+// row.
+bool clean_frame(const PtyTerminal& t);
 
 // Judges the screen after every chunk of output, from the first whole frame
 // on, as a terminal that paints after each read would show it. Frames are
@@ -92,8 +121,8 @@ std::vector<Cell> snake_cells(const PtyTerminal& t);
 std::vector<Cell> in_screen_order(std::vector<Cell> cells);
 std::optional<Cell> digit_cell(const PtyTerminal& t);
 
-// The banner lines at rows 10 to 12 from `column`, as the screen shows them.
-bool shows_banner(const PtyTerminal& t, int column, const std::vector<std::string>& lines);
+// The banner, where the game puts it, as the screen shows it.
+bool shows_banner(const PtyTerminal& t, const Banner& banner);
 
 // The arrow that leads from the head one step along a shortest free path to
 // the digit (walls and every segment are obstacles; no reversal), or the

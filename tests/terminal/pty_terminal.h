@@ -43,7 +43,12 @@ struct OutputTime {
     Clock::time_point by;
 };
 
-// Rewrites the REP control (CSI n b) into the repeated characters.
+// The number after "key:" in the "key: value" lines of /proc/PID/FILE, or
+// -1 if there is none (the process has gone, or /proc is not Linux's).
+long long proc_value(pid_t pid, const std::string& file, const std::string& key);
+
+// Rewrites the REP control (CSI n b) into the repeated characters, for a
+// libvterm that gets it wrong.
 class RepeatExpander
 {
   public:
@@ -91,16 +96,23 @@ class PtyTerminal
     int cursor_col() const;
     bool cursor_visible() const { return cursor_visible_; }
     int rows() const { return rows_; }
-    int cols() const { return cols_; }
     std::string screen() const; // the whole screen, each row ended by '|'
-    std::string dump() const;   // the screen and the harness's delays, for failure messages
+    // For failure messages: the screen, the harness's delays, and how the
+    // program ended if it has.
+    std::string dump() const;
 
     // The chunk of output read last.
     OutputTime last_output() const { return last_output_; }
 
     pid_t pid() const { return pid_; }
-    int master_fd() const { return master_; }
     std::size_t bytes_received() const { return bytes_received_; }
+
+    // The terminal's input queue as the program reads it: how many bytes
+    // wait there, and dropping them. And text that another program writes
+    // to the terminal, as wall(1) does.
+    int input_waiting() const;
+    void drop_input() const;
+    void write_from_elsewhere(std::string_view text) const;
 
     // The terminal's modes as they are now, and as they were before the
     // program started.
@@ -109,7 +121,6 @@ class PtyTerminal
 
     // Pumps output until the program ends; its wait status, if it ended.
     std::optional<int> wait_exit(Clock::duration for_at_most);
-    bool exited() const { return status_.has_value(); }
     // The resources the ended program used, with its reaped children's; zero
     // until it has ended.
     const rusage& usage() const { return usage_; }
@@ -122,6 +133,7 @@ class PtyTerminal
   private:
     bool read_once(Clock::time_point deadline);
     void reap();
+    int open_slave() const;
 
     int rows_;
     int cols_;
@@ -137,7 +149,7 @@ class PtyTerminal
     Clock::time_point quiet_ = Clock::now(); // no output waiting then
     Clock::duration held_up_{};              // the polls' lateness, in all
     OutputTime last_output_;
-    RepeatExpander repeats_;
+    std::optional<RepeatExpander> repeats_;
 };
 
 bool same_modes(const termios& a, const termios& b);

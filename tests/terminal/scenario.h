@@ -1,34 +1,56 @@
 // SPDX-License-Identifier: MIT
-// What the terminal scenarios share: the program under test and the time to
-// allow it, where a new snake starts, the banners, the time between two
+// What the terminal scenarios share: the program under test, what it plays
+// under and the time to allow it, how a game starts, the time between two
 // outputs, and the check of a clean end.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <stdexcept>
 
 #include <sys/wait.h>
 
-#include "game.h"
 #include "game_screen.h"
 
 namespace term
 {
 
-// Where every snake starts and the way it heads, from the game's own rules.
-struct NewSnake {
+// How a game starts, from the game's own rules: where the snake starts, the
+// way it heads and the length it grows to, the lives and the score.
+struct Start {
     Cell cell;
     Cell heading;
-    std::size_t length; // the segments it grows to
+    std::size_t length;
+    int lives;
+    int score;
 };
 
-inline NewSnake new_snake()
+inline Start game_start()
 {
     newsnake();
-    return {{snakex[0], snakey[0]}, {movx, movy}, static_cast<std::size_t>(snakelength)};
+    return {{snakex[0], snakey[0]}, {movx, movy}, static_cast<std::size_t>(snakelength), lives, score};
+}
+
+// The game's tick, and how long it shows a banner.
+inline const Clock::duration tick = std::chrono::milliseconds(snakespeed);
+inline const Clock::duration banner_time = std::chrono::milliseconds(banner_pause_ms);
+
+// What the program plays under, as the test's registration says in
+// WRIGGLE_UNDER (unset: plain). Each adds delays of its own to the game's.
+enum class Under { plain, wine, valgrind, emulator };
+
+inline Under plays_under()
+{
+    const std::string names[] = {"plain", "wine", "valgrind", "emulator"}; // in Under's order
+    const char* set = std::getenv("WRIGGLE_UNDER");
+    const std::string name = set != nullptr && *set != '\0' ? set : "plain";
+    const auto* found = std::find(std::begin(names), std::end(names), name);
+    if (found == std::end(names)) {
+        throw std::invalid_argument("WRIGGLE_UNDER=" + name + ": plain, wine, valgrind or emulator");
+    }
+    return static_cast<Under>(found - std::begin(names));
 }
 
 // The time between two chunks of output, as far as the harness can tell on
@@ -59,9 +81,6 @@ inline void expect_lasted(Span s, Clock::duration low, Clock::duration high, con
         << " ms, as the harness could tell on this machine; expected " << ms(low) << " to " << ms(high)
         << " ms";
 }
-
-inline const std::vector<std::string> death_banner{"*************", "* You died! *", "*************"};
-inline const std::vector<std::string> win_banner{"************", "* You win! *", "************"};
 
 // Steers the snake to the digit as the harness plays: one turn key in
 // flight at a time, the next one only once the last has been seen to turn
@@ -100,9 +119,10 @@ class Chaser
     Cell heading() const { return heading_; }
 
   private:
-    static Key arrow(Cell d)
+    static Key arrow(Cell step)
     {
-        return d.x == 1 ? Key::right : d.x == -1 ? Key::left : d.y == 1 ? Key::down : Key::up;
+        const std::optional<Direction> d = direction(&Direction::step, step);
+        return d ? d->key : Key::none;
     }
 
     Cell heading_;
@@ -124,21 +144,33 @@ class Scenario : public ::testing::Test
     }
 
     std::vector<std::string> argv = command_under_test(WRIGGLE_PROGRAM);
-    bool wine = runs_under("wine");
-    // Valgrind adds milliseconds of its own to every tick.
-    bool valgrind = runs_under("valgrind");
+    Under under = plays_under();
+    bool wine = under == Under::wine;
+    bool valgrind = under == Under::valgrind; // milliseconds of its own in every tick
     // Wine makes a fresh prefix on each start, which takes a while.
     Clock::duration startup = wine ? 120s : 5s;
     Clock::duration tick_slack = wine ? 1500ms : 500ms;
     // Once the game has gone, Wine shuts down its services and server, and
     // the harness removes the prefix it made: seconds on a busy machine.
     Clock::duration wine_shutdown = 60s;
-    NewSnake start = new_snake();
+    Start start = game_start();
 
-    bool runs_under(const std::string& word) const
+    // The first frame shows the game as these rules start it, one step on.
+    ::testing::AssertionResult starts_as_the_rules_say(PtyTerminal& t,
+                                                       const std::optional<Status>& first) const
     {
-        return std::any_of(argv.begin(), argv.end(),
-                           [&](const std::string& a) { return a.find(word) != std::string::npos; });
+        const Status expected{start.lives, start.score, start.cell + start.heading};
+        if (first == expected) {
+            return ::testing::AssertionSuccess();
+        }
+        auto failure = ::testing::AssertionFailure();
+        if (first) {
+            failure << "the first frame shows " << *first << " where these rules start a game as " << expected
+                    << ": is the program under test built from these sources?\n";
+        } else {
+            failure << "no whole frame came\n";
+        }
+        return failure << dump(t);
     }
 
     // Waits for the game to end within `within`; under Wine, for its screen
@@ -156,6 +188,16 @@ class Scenario : public ::testing::Test
     static bool game_gone(const PtyTerminal& t)
     {
         return t.screen().find_first_of("*@") == std::string::npos && !status_line(t);
+    }
+
+    // For failure messages: the terminal's dump, once a program whose
+    // screen has gone has had the time to end, so that it says how it ended.
+    std::string dump(PtyTerminal& t) const
+    {
+        if (game_gone(t)) {
+            t.wait_exit(wine ? wine_shutdown : 2s);
+        }
+        return t.dump();
     }
 
     // The game ends with status 0 and leaves the terminal as it found it.

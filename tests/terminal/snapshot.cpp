@@ -12,7 +12,8 @@ int main(int argc, char** argv)
     const int ticks = argc > 1 ? std::atoi(argv[1]) : 120;
     PtyTerminal t(command_under_test(WRIGGLE_PROGRAM));
     std::optional<Status> frame = next_frame(t, std::nullopt, 10s);
-    Cell heading{1, 0};
+    newsnake(); // the way a game starts heading
+    Cell heading{movx, movy};
     for (int i = 0; frame && i < ticks; ++i) {
         t.press(arrow_towards_digit(t, frame->head, heading));
         const Cell was = frame->head;
