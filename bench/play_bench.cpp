@@ -156,9 +156,9 @@ int main(int argc, char** argv)
         return fail("the program did not end after Escape");
     }
     const double steady_ticks = ticks - steady_from;
-    const double cpu_us = (end.cpu_ns - steady.cpu_ns) / 1e3 / steady_ticks;
-    const double bytes = (end.bytes - steady.bytes) / steady_ticks;
-    const double writes = (end.syscw - steady.syscw) / steady_ticks;
+    const double cpu_us = static_cast<double>(end.cpu_ns - steady.cpu_ns) / 1e3 / steady_ticks;
+    const double bytes = static_cast<double>(end.bytes - steady.bytes) / steady_ticks;
+    const double writes = static_cast<double>(end.syscw - steady.syscw) / steady_ticks;
     std::vector<double> periods; // between consecutive steady frames
     for (std::size_t i = steady_from; i < frame_times.size(); ++i) {
         periods.push_back(Ms(frame_times[i] - frame_times[i - 1]).count());
@@ -172,8 +172,8 @@ int main(int argc, char** argv)
     // The process started and those it and its own waited for: under Wine
     // the game's, not the server's, console host's or services', detached.
     const rusage& used = t.usage();
-    const double user_s = static_cast<double>(used.ru_utime.tv_sec) + used.ru_utime.tv_usec / 1e6;
-    const double system_s = static_cast<double>(used.ru_stime.tv_sec) + used.ru_stime.tv_usec / 1e6;
+    const double user_s = static_cast<double>(used.ru_utime.tv_sec * 1000000 + used.ru_utime.tv_usec) / 1e6;
+    const double system_s = static_cast<double>(used.ru_stime.tv_sec * 1000000 + used.ru_stime.tv_usec) / 1e6;
 
     std::printf("play_bench:");
     for (const std::string& word : run) {
