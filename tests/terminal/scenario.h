@@ -40,17 +40,17 @@ inline const Clock::duration banner_time = std::chrono::milliseconds(banner_paus
 // What the program plays under, as the test's registration says in
 // WRIGGLE_UNDER (unset: plain). Each adds delays of its own to the game's.
 enum class Under { plain, wine, valgrind, emulator };
+inline const std::string under_names[] = {"plain", "wine", "valgrind", "emulator"}; // in Under's order
 
 inline Under plays_under()
 {
-    const std::string names[] = {"plain", "wine", "valgrind", "emulator"}; // in Under's order
     const char* set = std::getenv("WRIGGLE_UNDER");
     const std::string name = set != nullptr && *set != '\0' ? set : "plain";
-    const auto* found = std::find(std::begin(names), std::end(names), name);
-    if (found == std::end(names)) {
+    const auto* found = std::find(std::begin(under_names), std::end(under_names), name);
+    if (found == std::end(under_names)) {
         throw std::invalid_argument("WRIGGLE_UNDER=" + name + ": plain, wine, valgrind or emulator");
     }
-    return static_cast<Under>(found - std::begin(names));
+    return static_cast<Under>(found - std::begin(under_names));
 }
 
 // The time between two chunks of output, as far as the harness can tell on
@@ -134,6 +134,7 @@ class Scenario : public ::testing::Test
   protected:
     void SetUp() override
     {
+        RecordProperty("plays_under", under_names[static_cast<int>(under)]);
         if (const std::string why = no_pseudo_terminal(); !why.empty()) {
             GTEST_SKIP() << "no pseudo-terminal to play in here (" << why << ")";
         }
