@@ -18,8 +18,7 @@ using Play = Scenario;
 
 // The moment by which an arrow pressed just now was surely waiting in the
 // terminal's input queue for the program to read: when the harness saw its
-// bytes there. Never, if it did not within `for_at_most` (a reader such as
-// Wine's console may take them first).
+// bytes there. Never, if it did not within `for_at_most`.
 std::optional<Clock::time_point> arrow_waiting(const PtyTerminal& t, Clock::duration for_at_most)
 {
     const int arrow_bytes = 3; // ESC O A or ESC [ A
