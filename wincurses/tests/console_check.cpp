@@ -80,18 +80,21 @@ void size_console(int cols, int rows, int window_cols, int window_rows, int keep
 }
 
 // The console window is cols x rows and holds the frame cut to that size:
-// the playfield with the snake, row 22 blank, the status line on row 23,
-// blanks beyond.
+// the playfield with the snake, a blank row, the status line as drawscore()
+// writes it, blanks beyond.
 void expect_frame(int cols, int rows, const std::string& when)
 {
     const std::vector<std::string> shown = read_rows(true);
     bool whole = shown.size() == static_cast<std::size_t>(rows);
     std::fprintf(stderr, "the console window %s:\n", when.c_str());
     for (int y = 0; y < rows && y < static_cast<int>(shown.size()); ++y) {
-        std::string expected = y < mapheight ? map[y] : y == 23 ? " Lives: 5  Score: 0" : "";
-        if (y == 23) {
+        std::string expected = y < mapheight ? map[y] : "";
+        if (y == mapheight + 1) {
+            expected = " Lives: " + to_string(lives);
+            expected.resize(11, ' ');
+            expected += "Score: " + to_string(score);
             expected.resize(69, ' ');
-            expected += "x:" + std::to_string(snakex[0]) + " y:" + std::to_string(snakey[0]);
+            expected += "x:" + to_string(snakex[0]) + " y:" + to_string(snakey[0]);
         }
         if (y == snakey[0]) {
             expected[snakex[0]] = '@';
