@@ -23,6 +23,10 @@ HANDLE in;
 HANDLE out;
 int failures = 0;
 
+// Colours no console starts with. Curses without colours writes in the
+// console's own, as ncurses leaves a terminal's.
+constexpr WORD colours = FOREGROUND_GREEN | FOREGROUND_INTENSITY | BACKGROUND_BLUE;
+
 void check(bool ok, const std::string& what)
 {
     std::fprintf(stderr, "%s: %s\n", ok ? "ok" : "FAILED", what.c_str());
@@ -36,18 +40,26 @@ CONSOLE_SCREEN_BUFFER_INFO console()
     return info;
 }
 
+// The cells of an area of the screen buffer, row by row.
+std::vector<CHAR_INFO> read_cells(SMALL_RECT area)
+{
+    const COORD size = {SHORT(area.Right - area.Left + 1), SHORT(area.Bottom - area.Top + 1)};
+    std::vector<CHAR_INFO> cells(static_cast<std::size_t>(size.X) * size.Y);
+    ReadConsoleOutputW(out, cells.data(), size, {0, 0}, &area);
+    return cells;
+}
+
 // The text of the whole screen buffer, or of the console window, row by row.
 std::vector<std::string> read_rows(bool window_only)
 {
     const CONSOLE_SCREEN_BUFFER_INFO info = console();
-    SMALL_RECT area =
+    const SMALL_RECT area =
         window_only ? info.srWindow : SMALL_RECT{0, 0, SHORT(info.dwSize.X - 1), SHORT(info.dwSize.Y - 1)};
-    const COORD size = {SHORT(area.Right - area.Left + 1), SHORT(area.Bottom - area.Top + 1)};
-    std::vector<CHAR_INFO> cells(static_cast<std::size_t>(size.X) * size.Y);
-    ReadConsoleOutputW(out, cells.data(), size, {0, 0}, &area);
-    std::vector<std::string> rows(size.Y);
+    const std::size_t cols = area.Right - area.Left + 1;
+    const std::vector<CHAR_INFO> cells = read_cells(area);
+    std::vector<std::string> rows(cells.size() / cols);
     for (std::size_t i = 0; i < cells.size(); ++i) {
-        rows[i / size.X] += static_cast<char>(cells[i].Char.UnicodeChar);
+        rows[i / cols] += static_cast<char>(cells[i].Char.UnicodeChar);
     }
     return rows;
 }
@@ -68,9 +80,8 @@ void size_console(int cols, int rows, int window_cols, int window_rows, int keep
     SetConsoleScreenBufferSize(out, {SHORT(cols), SHORT(rows)});
     const SMALL_RECT window = {0, 0, SHORT(window_cols - 1), SHORT(window_rows - 1)};
     SetConsoleWindowInfo(out, TRUE, &window);
-    std::vector<CHAR_INFO> cells(static_cast<std::size_t>(cols) * rows);
     SMALL_RECT all = {0, 0, SHORT(cols - 1), SHORT(rows - 1)};
-    ReadConsoleOutputW(out, cells.data(), {SHORT(cols), SHORT(rows)}, {0, 0}, &all);
+    std::vector<CHAR_INFO> cells = read_cells(all);
     for (int i = 0; i < cols * rows; ++i) {
         if (i % cols >= keep_cols || i / cols >= keep_rows) {
             cells[i].Char.UnicodeChar = static_cast<unsigned char>(older_text(i % cols, i / cols));
@@ -79,9 +90,9 @@ void size_console(int cols, int rows, int window_cols, int window_rows, int keep
     WriteConsoleOutputW(out, cells.data(), {SHORT(cols), SHORT(rows)}, {0, 0}, &all);
 }
 
-// The console window is cols x rows and holds the frame cut to that size:
-// the playfield with the snake, a blank row, the status line as drawscore()
-// writes it, blanks beyond.
+// The console window is cols x rows and holds the frame cut to that size,
+// in the console's colours: the playfield with the snake, a blank row, the
+// status line as drawscore() writes it, blanks beyond.
 void expect_frame(int cols, int rows, const std::string& when)
 {
     const std::vector<std::string> shown = read_rows(true);
@@ -103,7 +114,14 @@ void expect_frame(int cols, int rows, const std::string& when)
         std::fprintf(stderr, "  |%s|\n", shown[y].c_str());
         whole = whole && shown[y] == expected;
     }
-    check(whole, "the whole frame at " + std::to_string(cols) + " x " + std::to_string(rows) + " " + when);
+    const std::string size = std::to_string(cols) + " x " + std::to_string(rows) + " ";
+    check(whole, "the whole frame at " + size + when);
+    int coloured = 0;
+    for (const CHAR_INFO& cell : read_cells(console().srWindow)) {
+        coloured += cell.Attributes == colours ? 1 : 0;
+    }
+    check(coloured == cols * rows,
+          "the console's colours in " + std::to_string(coloured) + " of the " + size + "cells " + when);
 }
 
 // The game started with its input or output elsewhere, or with no console
@@ -170,9 +188,12 @@ int main(int argc, char** argv)
         std::remove(trace_path);
     }
 
-    // Before the game: older text in a console of 60 x 20, the cursor at
-    // (5, 7), and an input mode that a program set without the extended flags.
+    // Before the game: older text in a console of 60 x 20 in colours of its
+    // own, the cursor at (5, 7), and an input mode that a program set without
+    // the extended flags. (Wine then sets the whole mode, QuickEdit and Insert
+    // off, where Windows documents that it leaves them as they were.)
     size_console(60, 20, 60, 20, 0, 0);
+    SetConsoleTextAttribute(out, colours);
     SetConsoleCursorPosition(out, {5, 7});
     const DWORD mode_before = ENABLE_PROCESSED_INPUT | ENABLE_LINE_INPUT | ENABLE_ECHO_INPUT;
     SetConsoleMode(in, mode_before);
