@@ -173,6 +173,17 @@ void expect_refusal(const char* game, const char* how, const char* input, const 
     }
 }
 
+// A key press put into the console's input as the keyboard does, a held key
+// as one event with its repeat count.
+void press_key(WORD key, wchar_t ch, WORD repeat, DWORD control)
+{
+    INPUT_RECORD record{};
+    record.EventType = KEY_EVENT;
+    record.Event.KeyEvent = {TRUE, repeat, key, 0, {ch}, control};
+    DWORD written = 0;
+    WriteConsoleInputW(in, &record, 1, &written);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -204,12 +215,21 @@ int main(int argc, char** argv)
     initscr();
     endwin(); // out of curses mode, and back by a refresh, as curses allows
     refresh();
+    noecho();
     nodelay(stdscr, TRUE);
     DWORD mode = 0;
     GetConsoleMode(in, &mode);
     check(mode == ENABLE_PROCESSED_INPUT, "keys as typed, and the extended flags left alone");
     drawframe();
     expect_frame(60, 20, "as the game starts");
+
+    // A held key comes as one event with a repeat count: as many keys.
+    press_key('X', L'x', 3, 0);
+    std::string keys;
+    for (int i = 0; i < 4; ++i) {
+        keys.append(" ").append(std::to_string(wgetch(stdscr)));
+    }
+    check(keys == " 120 120 120 -1", "a key held for 3 repeats read as x x x, then none:" + keys);
 
     // Grown to 100 x 30, where the console shows older text again.
     size_console(100, 30, 100, 30, 60, 20);
