@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: MIT
 // curses.dll under the game's frame in a console whose size changes, as when
-// a player drags the window's edge, and the game started where there is no
-// console. Run in a console with the path of wriggle-win.exe; reports on the
-// error output, and exits with status 0 when every check held.
+// a player drags the window's edge, and whose window is scrolled down a
+// taller screen buffer, as in a Command Prompt with scrollback; a held key,
+// the window's edges and the console's own colours; and the game started
+// where there is no console. Run in a console with the path of
+// wriggle-win.exe; reports on the error output, and exits with status 0 when
+// every check held.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -26,6 +29,8 @@ int failures = 0;
 // Colours no console starts with. Curses without colours writes in the
 // console's own, as ncurses leaves a terminal's.
 constexpr WORD colours = FOREGROUND_GREEN | FOREGROUND_INTENSITY | BACKGROUND_BLUE;
+
+constexpr SMALL_RECT nowhere = {0, 0, -1, -1};
 
 void check(bool ok, const std::string& what)
 {
@@ -70,21 +75,22 @@ char older_text(int x, int y)
     return static_cast<char>('a' + (x + 7 * y) % 26);
 }
 
-// The screen buffer and the window at its top left, as set in the console's
-// properties; then older text in every cell outside the top-left keep_cols x
-// keep_rows.
-void size_console(int cols, int rows, int window_cols, int window_rows, int keep_cols, int keep_rows)
+// The screen buffer cols x rows with the console window at `window` in it,
+// as set in the console's properties and scrolled; then older text in every
+// cell outside `keep`.
+void size_console(int cols, int rows, SMALL_RECT window, SMALL_RECT keep)
 {
     const SMALL_RECT cell = {0, 0, 0, 0}; // a window that fits any buffer
     SetConsoleWindowInfo(out, TRUE, &cell);
     SetConsoleScreenBufferSize(out, {SHORT(cols), SHORT(rows)});
-    const SMALL_RECT window = {0, 0, SHORT(window_cols - 1), SHORT(window_rows - 1)};
     SetConsoleWindowInfo(out, TRUE, &window);
     SMALL_RECT all = {0, 0, SHORT(cols - 1), SHORT(rows - 1)};
     std::vector<CHAR_INFO> cells = read_cells(all);
     for (int i = 0; i < cols * rows; ++i) {
-        if (i % cols >= keep_cols || i / cols >= keep_rows) {
-            cells[i].Char.UnicodeChar = static_cast<unsigned char>(older_text(i % cols, i / cols));
+        const int x = i % cols;
+        const int y = i / cols;
+        if (x < keep.Left || x > keep.Right || y < keep.Top || y > keep.Bottom) {
+            cells[i].Char.UnicodeChar = static_cast<unsigned char>(older_text(x, y));
         }
     }
     WriteConsoleOutputW(out, cells.data(), {SHORT(cols), SHORT(rows)}, {0, 0}, &all);
@@ -122,6 +128,33 @@ void expect_frame(int cols, int rows, const std::string& when)
     }
     check(coloured == cols * rows,
           "the console's colours in " + std::to_string(coloured) + " of the " + size + "cells " + when);
+}
+
+// Moved to (x, y) of the window, the console's cursor is there at the next
+// refresh.
+void expect_cursor(int x, int y, const std::string& when)
+{
+    wmove(stdscr, y, x);
+    refresh();
+    const CONSOLE_SCREEN_BUFFER_INFO info = console();
+    const int at_x = info.dwCursorPosition.X - info.srWindow.Left;
+    const int at_y = info.dwCursorPosition.Y - info.srWindow.Top;
+    check(at_x == x && at_y == y, "the cursor moved to (" + std::to_string(x) + ", " + std::to_string(y) +
+                                      ") of the window shows at (" + std::to_string(at_x) + ", " +
+                                      std::to_string(at_y) + ") " + when);
+}
+
+// After endwin: the older text in every cell of the cols x rows buffer.
+void expect_older_text(int cols, int rows)
+{
+    const std::vector<std::string> shown = read_rows(false);
+    bool restored =
+        shown.size() == static_cast<std::size_t>(rows) && shown[0].size() == static_cast<std::size_t>(cols);
+    for (int i = 0; restored && i < cols * rows; ++i) {
+        restored = shown[i / cols][i % cols] == older_text(i % cols, i / cols);
+    }
+    check(restored, "the older text back in all of the " + std::to_string(cols) + " x " +
+                        std::to_string(rows) + " cells");
 }
 
 // The game started with its input or output elsewhere, or with no console
@@ -203,7 +236,7 @@ int main(int argc, char** argv)
     // own, the cursor at (5, 7), and an input mode that a program set without
     // the extended flags. (Wine then sets the whole mode, QuickEdit and Insert
     // off, where Windows documents that it leaves them as they were.)
-    size_console(60, 20, 60, 20, 0, 0);
+    size_console(60, 20, {0, 0, 59, 19}, nowhere);
     SetConsoleTextAttribute(out, colours);
     SetConsoleCursorPosition(out, {5, 7});
     const DWORD mode_before = ENABLE_PROCESSED_INPUT | ENABLE_LINE_INPUT | ENABLE_ECHO_INPUT;
@@ -213,8 +246,19 @@ int main(int argc, char** argv)
     newsnake();
     newpointnumber();
     initscr();
+    // Row LINES and column COLS lie outside the window: refused, and nothing
+    // written, before the frame writes the rows beyond a window this small.
+    const bool refused = wmove(stdscr, 20, 0) == ERR && wmove(stdscr, 0, 60) == ERR;
+    check(refused, "wmove refuses row LINES and column COLS");
+    if (!refused) {
+        std::fprintf(stderr, "stopped: the frame would write past the window's cells\n");
+        return 1;
+    }
+    check(mvprintw(20, 0, "x") == ERR && mvprintw(0, 60, "x") == ERR,
+          "mvprintw refuses row LINES and column COLS");
     endwin(); // out of curses mode, and back by a refresh, as curses allows
     refresh();
+    check(read_rows(true) == std::vector<std::string>(20, std::string(60, ' ')), "no cell written by them");
     noecho();
     nodelay(stdscr, TRUE);
     DWORD mode = 0;
@@ -232,13 +276,13 @@ int main(int argc, char** argv)
     check(keys == " 120 120 120 -1", "a key held for 3 repeats read as x x x, then none:" + keys);
 
     // Grown to 100 x 30, where the console shows older text again.
-    size_console(100, 30, 100, 30, 60, 20);
+    size_console(100, 30, {0, 0, 99, 29}, {0, 0, 59, 19});
     check(wgetch(stdscr) == KEY_RESIZE, "the key read reports the new size");
     drawframe();
     expect_frame(100, 30, "in the next frame");
 
     // The window shrunk within the same buffer, seen by the next refresh.
-    size_console(100, 30, 80, 15, 100, 30);
+    size_console(100, 30, {0, 0, 79, 14}, {0, 0, 99, 29});
     refresh();
     expect_frame(80, 15, "in the next refresh");
     check(wgetch(stdscr) == KEY_RESIZE && wgetch(stdscr) == ERR, "the key read reports the new size once");
@@ -246,12 +290,7 @@ int main(int argc, char** argv)
     expect_frame(80, 15, "in the next frame");
 
     endwin();
-    const std::vector<std::string> rows = read_rows(false);
-    bool restored = rows.size() == 30 && rows[0].size() == 100;
-    for (int i = 0; restored && i < 100 * 30; ++i) {
-        restored = rows[i / 100][i % 100] == older_text(i % 100, i / 100);
-    }
-    check(restored, "the older text back in all of the 100 x 30 cells");
+    expect_older_text(100, 30);
     GetConsoleMode(in, &mode);
     const COORD cursor = console().dwCursorPosition;
     check(mode == mode_before && cursor.X == 5 && cursor.Y == 7, "the input mode and the cursor back");
@@ -265,6 +304,23 @@ int main(int argc, char** argv)
     const std::string counts(trace, std::strcspn(trace, "\n"));
     check(counts == "refreshes=5 console_writes=7",
           "one console write a refresh and one an endwin: " + counts);
+
+    // Back in curses mode by a refresh, in a console with scrollback: the
+    // window lower down in a taller buffer, then moved up and resized.
+    size_console(100, 60, {0, 20, 99, 49}, nowhere);
+    refresh();
+    check(wgetch(stdscr) == KEY_RESIZE, "the key read reports the window scrolled down");
+    drawframe();
+    expect_frame(100, 30, "scrolled down");
+    expect_cursor(5, 2, "scrolled down");
+
+    size_console(100, 60, {0, 10, 79, 44}, {0, 20, 99, 49});
+    check(wgetch(stdscr) == KEY_RESIZE, "the key read reports the window moved");
+    drawframe();
+    expect_frame(80, 35, "moved up");
+    expect_cursor(5, 2, "moved up");
+    endwin();
+    expect_older_text(100, 60);
 
     expect_refusal(argv[1], "with its output to NUL", "CONIN$", "NUL", 0);
     expect_refusal(argv[1], "with its input from NUL", "NUL", "CONOUT$", 0);
