@@ -2,13 +2,14 @@
 // curses.dll under the game's frame in a console whose size changes, as when
 // a player drags the window's edge, and whose window is scrolled down a
 // taller screen buffer, as in a Command Prompt with scrollback; a held key,
-// the window's edges and the console's own colours; and the game started
-// where there is no console. Run in a console with the path of
-// wriggle-win.exe; reports on the error output, and exits with status 0 when
-// every check held.
+// the window's edges and the console's own colours; and the game started in
+// this console from another input mode, and where there is no console. Run in
+// a console with the path of wriggle-win.exe; reports on the error output,
+// and exits with status 0 when every check held.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,10 @@ int failures = 0;
 // Colours no console starts with. Curses without colours writes in the
 // console's own, as ncurses leaves a terminal's.
 constexpr WORD colours = FOREGROUND_GREEN | FOREGROUND_INTENSITY | BACKGROUND_BLUE;
+
+// The input mode a Windows 10 console starts with: QuickEdit and Insert on,
+// with the extended flags that tell them, besides the usual line editing.
+constexpr DWORD windows10_mode = 0x1F7;
 
 constexpr SMALL_RECT nowhere = {0, 0, -1, -1};
 
@@ -157,10 +162,22 @@ void expect_older_text(int cols, int rows)
                         std::to_string(rows) + " cells");
 }
 
-// The game started with its input or output elsewhere, or with no console
-// at all as from mintty: one line on the error output, exit status 1, and
-// the console as it was.
-void expect_refusal(const char* game, const char* how, const char* input, const char* output, DWORD flags)
+// Ctrl-C reaches every program of the console: this one goes on.
+BOOL WINAPI go_on(DWORD)
+{
+    return TRUE;
+}
+
+struct game_end {
+    DWORD status = 0;
+    std::string said; // on the error output
+};
+
+// Runs the game with its input and output opened as named, doing `meanwhile`
+// as it runs, and ends it if it still runs 20 seconds after. If it had this
+// console, the console must be as it was before, input mode included.
+game_end run_game(const char* game, const std::string& how, const char* input, const char* output,
+                  DWORD flags, const std::function<void(HANDLE)>& meanwhile)
 {
     SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
     STARTUPINFOA startup = {};
@@ -178,32 +195,44 @@ void expect_refusal(const char* game, const char* how, const char* input, const 
 
     PROCESS_INFORMATION child{};
     std::string command = game;
-    DWORD status = 0;
+    game_end end;
     if (CreateProcessA(game, command.data(), nullptr, nullptr, TRUE, flags, nullptr, nullptr, &startup,
                        &child)) {
+        meanwhile(child.hProcess);
         if (WaitForSingleObject(child.hProcess, 20000) == WAIT_TIMEOUT) {
             TerminateProcess(child.hProcess, 99);
             WaitForSingleObject(child.hProcess, INFINITE);
         }
-        GetExitCodeProcess(child.hProcess, &status);
+        GetExitCodeProcess(child.hProcess, &end.status);
     }
     CloseHandle(startup.hStdInput);
     CloseHandle(startup.hStdOutput);
     CloseHandle(startup.hStdError);
-    std::string said;
     char buffer[512];
     for (DWORD got = 0; ReadFile(said_by_game, buffer, sizeof buffer, &got, nullptr) && got > 0;) {
-        said.append(buffer, got);
+        end.said.append(buffer, got);
     }
-    std::fprintf(stderr, "the game %s: exit status %lu, error output: %s", how, status, said.c_str());
-    check(status == 1 && said == "wriggle-win must run in a Windows console window: mintty and Git Bash need "
-                                 "winpty (winpty wriggle-win)\r\n",
-          std::string("status 1 and one line on the error output ") + how);
+    std::fprintf(stderr, "the game %s: exit status 0x%lx, error output: %s%s", how.c_str(), end.status,
+                 end.said.c_str(), end.said.ends_with('\n') ? "" : "\n");
     if (flags != DETACHED_PROCESS) { // else the game had no way to the console
         DWORD mode = 0;
         GetConsoleMode(in, &mode);
-        check(mode == mode_before && read_rows(false) == before, std::string("the console unchanged ") + how);
+        check(mode == mode_before && read_rows(false) == before, "the console unchanged " + how);
+        SetConsoleMode(in, mode_before); // for what follows, if the game could not put it back
     }
+    return end;
+}
+
+// The game started with its input or output elsewhere, or with no console
+// at all as from mintty: one line on the error output, exit status 1, and
+// the console as it was.
+void expect_refusal(const char* game, const char* how, const char* input, const char* output, DWORD flags)
+{
+    const game_end end = run_game(game, how, input, output, flags, [](HANDLE) {});
+    check(end.status == 1 && end.said ==
+                                 "wriggle-win must run in a Windows console window: mintty and Git Bash "
+                                 "need winpty (winpty wriggle-win)\r\n",
+          std::string("status 1 and one line on the error output ") + how);
 }
 
 // A key press put into the console's input as the keyboard does, a held key
@@ -321,6 +350,36 @@ int main(int argc, char** argv)
     expect_cursor(5, 2, "moved up");
     endwin();
     expect_older_text(100, 60);
+
+    // The game started from Windows 10's usual input mode with processed
+    // input off, as another program may leave it: the game turns it on, so
+    // that Ctrl-C stops it, and QuickEdit off, so that a click cannot hold its
+    // output; the mode is back when it ends. Wine 8 keeps the extended flags,
+    // and makes a Ctrl-C key event written into the input the control event
+    // while processed input is on, a key while it is off.
+    SetConsoleCtrlHandler(go_on, TRUE);
+    SetConsoleMode(in, windows10_mode & ~ENABLE_PROCESSED_INPUT);
+    const game_end stopped = run_game(argv[1], "stopped by Ctrl-C", "CONIN$", "CONOUT$", 0, [](HANDLE game) {
+        bool shown = false;
+        for (int i = 0; i < 200 && !shown; ++i) {
+            Sleep(50);
+            shown = read_rows(true)[0].compare(0, mapwidth, map[0]) == 0;
+        }
+        check(shown, "the game's frame shown within 10 seconds");
+        DWORD playing = 0;
+        GetConsoleMode(in, &playing);
+        check((playing & ENABLE_PROCESSED_INPUT) != 0, "processed input on in the game");
+        check((playing & (ENABLE_EXTENDED_FLAGS | ENABLE_QUICK_EDIT_MODE | ENABLE_INSERT_MODE)) ==
+                  (ENABLE_EXTENDED_FLAGS | ENABLE_INSERT_MODE),
+              "QuickEdit off in the game, Insert mode kept");
+        press_key('C', L'\x03', 1, LEFT_CTRL_PRESSED);
+        const ULONGLONG pressed = GetTickCount64();
+        const bool ended = WaitForSingleObject(game, 3000) == WAIT_OBJECT_0;
+        check(ended, "Ctrl-C ends the game within 3 seconds: " +
+                         (ended ? std::to_string(GetTickCount64() - pressed) + " ms" : "still running"));
+    });
+    check(stopped.status == STATUS_CONTROL_C_EXIT && stopped.said.empty(),
+          "the game's exit status tells of Ctrl-C");
 
     expect_refusal(argv[1], "with its output to NUL", "CONIN$", "NUL", 0);
     expect_refusal(argv[1], "with its input from NUL", "NUL", "CONOUT$", 0);
