@@ -128,14 +128,17 @@ DWORD game_input_mode(DWORD saved_mode)
     return mode;
 }
 
-// Notes what the console window shows and where its cursor is, and sets the
-// game's input mode: at initscr, and again when a refresh comes back after
-// endwin, as whatever was written meanwhile is for endwin to put back.
+// Notes what the console window shows and where its cursor is, takes the
+// window's place there as the origin, and sets the game's input mode: at
+// initscr, and again when a refresh comes back after endwin, as whatever was
+// written meanwhile is for endwin to put back, and may have scrolled the
+// console window down its buffer.
 void enter_curses_mode(const CONSOLE_SCREEN_BUFFER_INFO& info)
 {
     saved.area = no_area;
     saved.screen.clear();
     save_cells(info.srWindow);
+    con.origin = {info.srWindow.Left, info.srWindow.Top};
     saved.cursor_position = info.dwCursorPosition;
     SetConsoleMode(con.input, game_input_mode(saved.input_mode));
     SetConsoleCtrlHandler(on_control, TRUE);
@@ -214,7 +217,6 @@ WINDOW* initscr(void)
     resize_window(win, height(info.srWindow), width(info.srWindow));
     win->y = 0;
     win->x = 0;
-    con.origin = {info.srWindow.Left, info.srWindow.Top};
     con.resized = false;
     enter_curses_mode(info);
     stdscr = win;
