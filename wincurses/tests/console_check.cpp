@@ -111,11 +111,11 @@ void expect_frame(int cols, int rows, const std::string& when)
     std::fprintf(stderr, "the console window %s:\n", when.c_str());
     for (int y = 0; y < rows && y < static_cast<int>(shown.size()); ++y) {
         std::string expected = y < mapheight ? map[y] : "";
-        if (y == mapheight + 1) {
-            expected = " Lives: " + to_string(lives);
-            expected.resize(11, ' ');
+        if (y == status_row) {
+            expected = std::string(lives_column, ' ') + "Lives: " + to_string(lives);
+            expected.resize(score_column, ' ');
             expected += "Score: " + to_string(score);
-            expected.resize(69, ' ');
+            expected.resize(head_column, ' ');
             expected += "x:" + to_string(snakex[0]) + " y:" + to_string(snakey[0]);
         }
         if (y == snakey[0]) {
