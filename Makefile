@@ -1,6 +1,7 @@
 # SPDX-License-Identifier: MIT
 # A thin layer over CMake: "make run" plays, "make test" checks; each folder
 # build/PRESET is built with its preset's settings from CMakePresets.json.
+# GNU make and BSD make alike: plain rules, nothing either lacks.
 .PHONY: run test build windows unit asan bench clean
 
 run: build
@@ -8,34 +9,31 @@ run: build
 
 build:
 	./scripts/install-deps
-	$(call cmake_build,release)
+	cmake --preset release && cmake --build --preset release -j2
 
 windows:
 	./scripts/install-deps test
-	$(call cmake_build,windows)
+	cmake --preset windows && cmake --build --preset windows -j2
 
 test: windows
-	$(call cmake_build,dev)
+	cmake --preset dev && cmake --build --preset dev -j2
 	ctest --preset dev
 
 unit: # the rules' unit tests alone, quickly
 	./scripts/install-deps test
-	$(call cmake_build,dev)
+	cmake --preset dev && cmake --build --preset dev -j2
 	ctest --preset dev -L unit
 
 asan:
 	./scripts/install-deps test
-	$(call cmake_build,asan)
+	cmake --preset asan && cmake --build --preset asan -j2
 	ctest --preset asan
 
 bench:
 	./scripts/install-deps test
-	$(call cmake_build,bench)
+	cmake --preset bench && cmake --build --preset bench -j2
 	./build/bench/bench/micro_bench
 	./build/bench/bench/play_bench
 
 clean:
 	rm -rf build
-
-# $(call cmake_build,PRESET): configure and build.
-cmake_build = cmake --preset $(1) && cmake --build --preset $(1) -j2
