@@ -2,7 +2,7 @@
 # A thin layer over CMake: "make run" plays, "make test" checks; each folder
 # build/PRESET is built with its preset's settings from CMakePresets.json.
 # GNU make and BSD make alike: plain rules, nothing either lacks.
-.PHONY: run test build windows unit asan bench clean
+.PHONY: run test build windows unit asan arm64 bench clean
 
 run: build
 	./build/release/src/wriggle
@@ -28,6 +28,12 @@ asan:
 	./scripts/install-deps test
 	cmake --preset asan && cmake --build --preset asan -j2
 	ctest --preset asan
+
+arm64: # cross-built for arm64; tests under qemu, played by build/dev's harness
+	./scripts/install-deps test cross
+	cmake --preset dev && cmake --build --preset dev -j2 --target play_tests
+	cmake --preset arm64 && cmake --build --preset arm64 -j2
+	ctest --preset arm64
 
 bench:
 	./scripts/install-deps test
