@@ -24,8 +24,8 @@ unit: # the rules' unit tests alone, quickly
 	cmake --preset dev && cmake --build --preset dev -j2
 	ctest --preset dev -L unit
 
-asan:
-	./scripts/install-deps test
+asan: # clang++ and libc++ with the sanitizers: unit tests and scenarios
+	./scripts/install-deps test asan
 	cmake --preset asan && cmake --build --preset asan -j2
 	ctest --preset asan
 

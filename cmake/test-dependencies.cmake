@@ -24,9 +24,18 @@ if(NOT CMAKE_CROSSCOMPILING)
 endif()
 
 if(BUILD_TESTING)
-  find_package(GTest QUIET)
-  if(NOT GTest_FOUND AND NOT GTEST_FOUND)
-    wriggle_missing("GoogleTest" "libgtest-dev; Fedora: gtest-devel; Arch: gtest" "-DBUILD_TESTING=OFF")
+  # An installed GoogleTest serves only builds with the C++ library it was
+  # built with: for another (libc++), build it here from its sources.
+  set(WRIGGLE_GTEST_SOURCE "" CACHE PATH "GoogleTest's sources to build the tests with (/usr/src/googletest)")
+  if(WRIGGLE_GTEST_SOURCE)
+    set(BUILD_GMOCK OFF)
+    set(INSTALL_GTEST OFF)
+    add_subdirectory(${WRIGGLE_GTEST_SOURCE} googletest EXCLUDE_FROM_ALL)
+  else()
+    find_package(GTest QUIET)
+    if(NOT GTest_FOUND AND NOT GTEST_FOUND)
+      wriggle_missing("GoogleTest" "libgtest-dev; Fedora: gtest-devel; Arch: gtest" "-DBUILD_TESTING=OFF")
+    endif()
   endif()
   # CMake before 3.20 calls the main library GTest::Main.
   if(NOT TARGET GTest::gtest_main)
