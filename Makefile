@@ -9,35 +9,35 @@ run: build
 
 build:
 	./scripts/install-deps
-	cmake --preset release && cmake --build --preset release -j2
+	cmake --preset release && cmake --build build/release -j2
 
 windows:
 	./scripts/install-deps test
-	cmake --preset windows && cmake --build --preset windows -j2
+	cmake --preset windows && cmake --build build/windows -j2
 
 test: windows
-	cmake --preset dev && cmake --build --preset dev -j2
+	cmake --preset dev && cmake --build build/dev -j2
 	ctest --preset dev
 
 unit: # the rules' unit tests alone, quickly
 	./scripts/install-deps test
-	cmake --preset dev && cmake --build --preset dev -j2
+	cmake --preset dev && cmake --build build/dev -j2
 	ctest --preset dev -L unit
 
 asan: # clang++ and libc++ with the sanitizers: unit tests and scenarios
 	./scripts/install-deps test asan
-	cmake --preset asan && cmake --build --preset asan -j2
+	cmake --preset asan && cmake --build build/asan -j2
 	ctest --preset asan
 
 arm64: # cross-built for arm64; tests under qemu, played by build/dev's harness
 	./scripts/install-deps test cross
-	cmake --preset dev && cmake --build --preset dev -j2 --target play_tests
-	cmake --preset arm64 && cmake --build --preset arm64 -j2
+	cmake --preset dev && cmake --build build/dev -j2 --target play_tests
+	cmake --preset arm64 && cmake --build build/arm64 -j2
 	ctest --preset arm64
 
 bench:
 	./scripts/install-deps test
-	cmake --preset bench && cmake --build --preset bench -j2
+	cmake --preset bench && cmake --build build/bench -j2
 	./build/bench/bench/micro_bench
 	./build/bench/bench/play_bench
 
