@@ -4,9 +4,8 @@
 set(CMAKE_SYSTEM_NAME Linux)
 set(CMAKE_SYSTEM_PROCESSOR aarch64)
 set(CMAKE_CXX_COMPILER aarch64-linux-gnu-g++)
-# The tests run the programs under qemu's user emulation, named here rather
-# than registered with the kernel for the whole machine. Without -L they
-# load the multiarch C library's own loader: the cross compiler's
-# (-L /usr/aarch64-linux-gnu) with another version of the library hangs
-# every program that starts a thread.
+# qemu's user emulation runs the tests, named here rather than registered
+# for the whole machine. No -L: the programs load the multiarch loader with
+# its own libc; the cross compiler's loader (-L /usr/aarch64-linux-gnu) with
+# another libc version hangs every program that starts a thread.
 set(CMAKE_CROSSCOMPILING_EMULATOR qemu-aarch64)

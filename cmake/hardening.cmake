@@ -28,10 +28,9 @@ else()
 endif()
 
 # Each link flag where the linker takes it, not by the system's name: relro
-# and immediate binding for ELF programs; address-space randomisation (also
-# above 4 GiB) and non-executable data in a Windows program's header. Apple's
-# linker refuses -z, as GNU ld does for Windows; GNU ld and LLVM's only warn
-# of a -z they ignore.
+# and immediate binding (ELF), address-space randomisation (also above 4 GiB)
+# and non-executable data (Windows). Apple's linker and GNU ld for Windows
+# refuse -z; GNU ld and lld only warn of a -z they ignore.
 include(CheckCXXSourceCompiles)
 foreach(flag -z,relro -z,now --dynamicbase --high-entropy-va --nxcompat)
   string(MAKE_C_IDENTIFIER "WRIGGLE_LINKS${flag}" has_flag)
