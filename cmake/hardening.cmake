@@ -11,9 +11,8 @@ endif()
 set(compile_flags -fstack-protector-strong)
 if(WIN32)
   # The stack protector's libssp is linked when the flag is also given at
-  # link time; address-space randomisation (also above 4 GiB) and
-  # non-executable data are flags in the PE header.
-  set(link_flags -fstack-protector-strong -Wl,--dynamicbase -Wl,--high-entropy-va -Wl,--nxcompat)
+  # link time.
+  set(link_flags -fstack-protector-strong)
 else()
   include(CheckCXXCompilerFlag)
   foreach(flag -fstack-clash-protection -fcf-protection)
@@ -23,11 +22,25 @@ else()
       list(APPEND compile_flags ${flag})
     endif()
   endforeach()
-  set(link_flags -Wl,-z,relro -Wl,-z,now)
   include(CheckPIESupported)
   check_pie_supported(LANGUAGES CXX)
   set(CMAKE_POSITION_INDEPENDENT_CODE ON)
 endif()
+
+# Each link flag where the linker takes it, not by the system's name: relro
+# and immediate binding (ELF), address-space randomisation (also above 4 GiB)
+# and non-executable data (Windows). Apple's linker and GNU ld for Windows
+# refuse -z; GNU ld and lld only warn of a -z they ignore.
+include(CheckCXXSourceCompiles)
+foreach(flag -z,relro -z,now --dynamicbase --high-entropy-va --nxcompat)
+  string(MAKE_C_IDENTIFIER "WRIGGLE_LINKS${flag}" has_flag)
+  set(CMAKE_REQUIRED_LINK_OPTIONS -Wl,${flag})
+  check_cxx_source_compiles("int main() {}" ${has_flag} FAIL_REGEX "-z [^ ]+ ignored|unknown -z value")
+  if(${has_flag})
+    list(APPEND link_flags -Wl,${flag})
+  endif()
+endforeach()
+unset(CMAKE_REQUIRED_LINK_OPTIONS)
 
 # Fortified libc calls need optimisation (glibc warns without, and -Werror
 # makes it fatal): only where the flags, the packager's included, optimise
