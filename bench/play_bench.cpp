@@ -17,7 +17,6 @@
 #include <fstream>
 #include <iterator>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -67,12 +66,6 @@ void row(const std::string& figure, const std::string& value, const std::string&
 {
     std::printf("%-38s %22s  %-12s %s\n", figure.c_str(), value.c_str(), target.c_str(),
                 met ? (*met ? "PASS" : "MISS") : "");
-}
-
-std::vector<std::string> words(const std::string& line)
-{
-    std::istringstream in(line);
-    return {std::istream_iterator<std::string>(in), std::istream_iterator<std::string>()};
 }
 
 } // namespace

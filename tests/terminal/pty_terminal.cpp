@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <stdexcept>
 
@@ -132,15 +133,16 @@ std::string RepeatExpander::feed(std::string_view bytes)
     return out;
 }
 
+std::vector<std::string> words(const std::string& line)
+{
+    std::istringstream in(line);
+    return {std::istream_iterator<std::string>(in), std::istream_iterator<std::string>()};
+}
+
 std::vector<std::string> command_under_test(const std::string& fallback)
 {
     const char* env = std::getenv("WRIGGLE_COMMAND");
-    std::istringstream words(env != nullptr && *env != '\0' ? env : fallback);
-    std::vector<std::string> argv;
-    for (std::string w; words >> w;) {
-        argv.push_back(w);
-    }
-    return argv;
+    return words(env != nullptr && *env != '\0' ? env : fallback);
 }
 
 std::string no_pseudo_terminal()

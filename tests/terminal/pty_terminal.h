@@ -32,6 +32,9 @@ enum class Key { none, up, down, left, right, escape };
 // else the given default.
 std::vector<std::string> command_under_test(const std::string& fallback);
 
+// The words of a command line, split on blanks.
+std::vector<std::string> words(const std::string& line);
+
 // Why no pseudo-terminal can be opened here, or an empty string if one can.
 std::string no_pseudo_terminal();
 
