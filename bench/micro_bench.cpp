@@ -42,8 +42,8 @@ void BM_movechar(benchmark::State& state)
     set_game(5, static_cast<int>(state.range(0)));
     std::size_t i = 0;
     for (auto _ : state) { // NOLINT(clang-analyzer-deadcode.DeadStores): Google Benchmark's idiom
-        const int outcome = movechar(circuit.lap[i].key);
-        benchmark::DoNotOptimize(outcome);
+        int outcome = movechar(circuit.lap[i].key);
+        benchmark::DoNotOptimize(outcome); // not const: Google Benchmark 1.8 deprecates that form
         if (outcome != MOVE_CONTINUE) {
             state.SkipWithError("the snake left the circuit");
             break;
