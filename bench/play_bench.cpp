@@ -85,7 +85,7 @@ int main(int argc, char** argv)
             run = words(argv[++i]);
         } else if (arg == "--command" && i + 1 < argc) {
             command = words(argv[++i]);
-        } else if (arg.rfind("--", 0) == 0) {
+        } else if (arg.starts_with("--")) {
             std::fprintf(stderr, "usage: play_bench [PROGRAM] [--ticks N >= 300] [--wrap \"TOOL ARGS...\"] "
                                  "[--command \"COMMAND LINE\"]\n");
             return 2;

@@ -44,7 +44,7 @@ inline constexpr std::array<Direction, 4> directions{{{{0, -1}, Key::up, ARROW_U
                                                       {{1, 0}, Key::right, ARROW_RIGHT}}};
 
 // The direction with that step, key or code, if there is one.
-template <typename T> std::optional<Direction> direction(T Direction::*field, T value)
+template <typename Field, typename T> std::optional<Direction> direction(Field field, T value)
 {
     const auto* d = std::find_if(directions.begin(), directions.end(),
                                  [&](const Direction& each) { return each.*field == value; });

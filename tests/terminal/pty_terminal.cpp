@@ -83,7 +83,7 @@ long long proc_value(pid_t pid, const std::string& file, const std::string& key)
 {
     std::ifstream in("/proc/" + std::to_string(pid) + "/" + file);
     for (std::string line; std::getline(in, line);) {
-        if (line.rfind(key + ":", 0) == 0) {
+        if (line.starts_with(key + ":")) {
             return std::atoll(line.c_str() + key.size() + 1);
         }
     }

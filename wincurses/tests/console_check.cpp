@@ -331,7 +331,7 @@ int main(int argc, char** argv)
         std::fclose(file);
     }
     const std::string counts(trace, std::strcspn(trace, "\n"));
-    check(counts.rfind("refreshes=5 console_writes=7 ", 0) == 0,
+    check(counts.starts_with("refreshes=5 console_writes=7 "),
           "one console write a refresh and one an endwin: " + counts);
 
     // Back in curses mode by a refresh, in a console with scrollback: the
