@@ -152,22 +152,23 @@ TEST_F(Play, FirstFrameSteeringAndEscape)
     // Under Wine, curses.dll's own account at the game's end: one console
     // write a frame (and one at each endwin), and no key read sooner after
     // a frame than the pause between them.
+    if (!wine) {
+        return;
+    }
     std::ifstream traced(trace);
     std::string line;
     for (std::string next; std::getline(traced, next);) {
         line = next; // the last endwin's
     }
+    std::remove(trace.c_str());
     unsigned long refreshes = 0;
     unsigned long writes = 0;
     double waited = 0;
     const char* format = "refreshes=%lu console_writes=%lu shortest_wait_ms=%lf";
-    if (wine) {
-        ASSERT_EQ(std::sscanf(line.c_str(), format, &refreshes, &writes, &waited), 3) << "trace: " << line;
-        EXPECT_LE(writes, refreshes + 2) << line;
-        EXPECT_GE(waited, std::chrono::duration_cast<std::chrono::milliseconds>(tick).count() - 1)
-            << "a key read that soon after a frame was shown: " << line;
-    }
-    std::remove(trace.c_str());
+    ASSERT_EQ(std::sscanf(line.c_str(), format, &refreshes, &writes, &waited), 3) << "trace: " << line;
+    EXPECT_LE(writes, refreshes + 2) << line;
+    EXPECT_GE(waited, std::chrono::duration_cast<std::chrono::milliseconds>(tick).count() - 1)
+        << "a key read that soon after a frame was shown: " << line;
 }
 
 // The arrow that runs the snake straight into the nearest wall over free

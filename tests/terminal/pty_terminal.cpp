@@ -388,6 +388,8 @@ std::string PtyTerminal::dump() const
     return text;
 }
 
+// Opened for each use, not kept: the harness holding the program's side of
+// the terminal open would keep it from hanging up when the program ends.
 int PtyTerminal::open_slave() const
 {
     return open(ptsname(master_), O_RDWR | O_NOCTTY);
